@@ -1,0 +1,46 @@
+#include "machine_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "radiodeck-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void MachineFixture::SetUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "radiodeck-root-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    setenv("RADIODECK_ROOT", root_.c_str(), 1);
+    auto virtual_clock = std::make_unique<platform::VirtualClock>();
+    clock_ = virtual_clock.get();
+    previous_clock_ = platform::set_clock(std::move(virtual_clock));
+}
+
+void MachineFixture::TearDown() {
+    platform::set_clock(std::move(previous_clock_));
+    unsetenv("RADIODECK_ROOT");
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+std::filesystem::path MachineFixture::write_file(const std::string& relative,
+                                                 const std::string& content) {
+    std::filesystem::path p = root_ / relative;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+    return p;
+}
+
+} // namespace testing_support

@@ -7,7 +7,8 @@
 namespace testing_support {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "radiodeck-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "radiodeck-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
@@ -19,7 +20,8 @@ TempDir::~TempDir() {
 }
 
 void MachineFixture::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "radiodeck-root-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "radiodeck-root-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
     setenv("RADIODECK_ROOT", root_.c_str(), 1);

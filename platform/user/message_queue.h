@@ -1,0 +1,24 @@
+// The thread's message queue, for the modal loops and the input path of user/.
+#pragma once
+
+#include <windows.h>
+
+namespace platform {
+
+// Queues a hardware input message (mouse or keyboard) after the posted messages.
+void post_input(const MSG& msg);
+
+// Whether GetMessage would return at once.
+bool thread_has_messages();
+
+// Blocks until something may have arrived: runs the idle hook, else waits for a
+// descriptor or the next timer.
+void wait_for_message();
+
+// The message most recently retrieved by GetMessage or PeekMessage(PM_REMOVE).
+const MSG& last_message();
+
+// A press on an inactive top-level window activates it first, as the mouse does.
+void activate_for_click(HWND hwnd);
+
+} // namespace platform

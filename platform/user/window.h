@@ -1,0 +1,73 @@
+// The window manager's own view of a window. Public state goes through Win32 calls;
+// this header is for the platform's user/ files, the tools and the tests.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct WindowClass;
+
+struct Window {
+    HWND handle = nullptr;
+    const WindowClass* cls = nullptr;
+    WNDPROC proc = nullptr;
+    HINSTANCE instance = nullptr;
+    std::string text;
+    DWORD style = 0;
+    DWORD ex_style = 0;
+    HWND parent = nullptr; // child windows only
+    HWND owner = nullptr;  // top-level windows only
+    UINT_PTR id = 0;       // control id (the hMenu of a child)
+    RECT rect{};           // window rectangle: screen for top-level, parent client for children
+    std::vector<HWND> children; // z-order, topmost first
+    std::vector<BYTE> extra;    // cbWndExtra bytes
+    LONG_PTR user_data = 0;
+    HFONT font = nullptr;
+    HICON icon_big = nullptr;
+    HICON icon_small = nullptr;
+    RECT update{}; // pending update area (bounding rectangle)
+    bool needs_paint = false;
+    bool erase_pending = false;
+    bool destroying = false;
+    DWORD thread_id = 0;
+};
+
+// Lookup of a live window of this process; null for anything else.
+Window* find_window(HWND hwnd);
+// As find_window, but sets ERROR_INVALID_WINDOW_HANDLE when there is none.
+Window* window_or_error(HWND hwnd);
+
+// Top-level windows of this process in z-order, topmost first.
+const std::vector<HWND>& top_level_windows();
+
+// Every live window of the process, parents before their children.
+std::vector<HWND> all_windows();
+
+// Metrics of the non-client frame for a style, in pixels per side.
+RECT frame_insets(DWORD style, DWORD ex_style);
+
+// Client rectangle in screen coordinates.
+RECT client_rect_on_screen(const Window& w);
+
+// The top-level window (root ancestor) of a window.
+HWND root_window(HWND hwnd);
+
+// Table maintenance for window.cpp and position.cpp.
+HWND allocate_window_handle();
+Window& insert_window(std::unique_ptr<Window> window);
+void erase_window(HWND hwnd);
+void reorder_window(Window& w, HWND insert_after);
+
+// Window state that other user/ files keep in step with a window's life.
+void forget_window_state(HWND hwnd); // timers, focus, capture, active: a window is going
+void kill_window_timers(HWND hwnd);
+
+// Calls a window's procedure; the window may be gone when it returns.
+LRESULT call_window(Window& w, UINT msg, WPARAM wparam, LPARAM lparam);
+
+} // namespace platform

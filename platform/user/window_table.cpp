@@ -1,0 +1,179 @@
+// The process's windows: handle allocation, lookup, the parent/child tree and z-order.
+#include "window.h"
+#include "window_class.h"
+
+#include <algorithm>
+#include <memory>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+struct Table {
+    std::unordered_map<HWND, std::unique_ptr<Window>> windows;
+    std::vector<HWND> top_level; // z-order, topmost first
+    uint32_t next = 0;
+};
+
+Table& table() {
+    static Table t;
+    return t;
+}
+
+} // namespace
+
+// Handles are 32-bit values as on Windows, unique per process: the low bits count, the
+// high bits come from the process id so that windows of two processes do not collide.
+HWND allocate_window_handle() {
+    Table& t = table();
+    uint32_t pid_part = (static_cast<uint32_t>(getpid()) & 0x7FFF) << 16;
+    for (;;) {
+        t.next = (t.next + 2) & 0xFFFF;
+        if (t.next == 0)
+            continue;
+        HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(pid_part | 0x10000u | t.next));
+        if (!t.windows.count(h))
+            return h;
+    }
+}
+
+Window* find_window(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    auto& w = table().windows;
+    auto it = w.find(hwnd);
+    return it == w.end() ? nullptr : it->second.get();
+}
+
+Window* window_or_error(HWND hwnd) {
+    Window* w = find_window(hwnd);
+    if (!w)
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
+}
+
+const std::vector<HWND>& top_level_windows() {
+    return table().top_level;
+}
+
+std::vector<HWND> all_windows() {
+    std::vector<HWND> out;
+    std::vector<HWND> stack(table().top_level.rbegin(), table().top_level.rend());
+    while (!stack.empty()) {
+        HWND h = stack.back();
+        stack.pop_back();
+        out.push_back(h);
+        if (Window* w = find_window(h))
+            stack.insert(stack.end(), w->children.rbegin(), w->children.rend());
+    }
+    return out;
+}
+
+Window& insert_window(std::unique_ptr<Window> window) {
+    Window& w = *window;
+    Table& t = table();
+    t.windows.emplace(w.handle, std::move(window));
+    if (Window* parent = find_window(w.parent)) {
+        parent->children.push_back(w.handle); // new children go to the bottom
+    } else if (w.ex_style & WS_EX_TOPMOST) {
+        t.top_level.insert(t.top_level.begin(), w.handle);
+    } else {
+        auto first_plain = std::find_if(t.top_level.begin(), t.top_level.end(), [](HWND h) {
+            Window* o = find_window(h);
+            return o && !(o->ex_style & WS_EX_TOPMOST);
+        });
+        t.top_level.insert(first_plain, w.handle);
+    }
+    return w;
+}
+
+void erase_window(HWND hwnd) {
+    Table& t = table();
+    Window* w = find_window(hwnd);
+    if (!w)
+        return;
+    auto unlink = [hwnd](std::vector<HWND>& v) {
+        v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
+    };
+    if (Window* parent = find_window(w->parent))
+        unlink(parent->children);
+    unlink(t.top_level);
+    t.windows.erase(hwnd);
+}
+
+// Moves a window within its sibling list: HWND_TOP, HWND_BOTTOM, HWND_TOPMOST,
+// HWND_NOTOPMOST or after a given sibling.
+void reorder_window(Window& w, HWND insert_after) {
+    Table& t = table();
+    Window* parent = find_window(w.parent);
+    std::vector<HWND>& list = parent ? parent->children : t.top_level;
+    list.erase(std::remove(list.begin(), list.end(), w.handle), list.end());
+    if (!parent) {
+        if (insert_after == HWND_TOPMOST)
+            w.ex_style |= WS_EX_TOPMOST;
+        else if (insert_after == HWND_NOTOPMOST)
+            w.ex_style &= ~WS_EX_TOPMOST;
+    }
+    auto is_topmost = [](HWND h) {
+        Window* o = find_window(h);
+        return o && (o->ex_style & WS_EX_TOPMOST);
+    };
+    auto pos = list.begin();
+    if (insert_after == HWND_BOTTOM) {
+        pos = list.end();
+    } else if (insert_after == HWND_TOP || insert_after == HWND_TOPMOST ||
+               insert_after == HWND_NOTOPMOST) {
+        // A plain top-level window stays below every topmost one.
+        if (!parent && !(w.ex_style & WS_EX_TOPMOST))
+            pos = std::find_if_not(list.begin(), list.end(), is_topmost);
+    } else {
+        auto it = std::find(list.begin(), list.end(), insert_after);
+        pos = it == list.end() ? list.begin() : it + 1;
+    }
+    list.insert(pos, w.handle);
+}
+
+HWND root_window(HWND hwnd) {
+    Window* w = find_window(hwnd);
+    while (w && w->parent) {
+        Window* p = find_window(w->parent);
+        if (!p)
+            break;
+        w = p;
+    }
+    return w ? w->handle : nullptr;
+}
+
+RECT frame_insets(DWORD style, DWORD ex_style) {
+    int edge = 0;
+    if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_DLGFRAME) ||
+        (ex_style & WS_EX_DLGMODALFRAME))
+        edge = 3;
+    else if (style & WS_BORDER)
+        edge = 1;
+    if (style & WS_THICKFRAME)
+        edge = 4;
+    if (ex_style & WS_EX_CLIENTEDGE)
+        edge += 2;
+    int caption = (style & WS_CAPTION) == WS_CAPTION ? 18 : 0;
+    return RECT{edge, edge + caption, edge, edge};
+}
+
+RECT client_rect_on_screen(const Window& w) {
+    RECT r = w.rect;
+    for (Window* p = find_window(w.parent); p; p = find_window(p->parent)) {
+        RECT pc = frame_insets(p->style, p->ex_style);
+        OffsetRect(&r, p->rect.left + pc.left, p->rect.top + pc.top);
+    }
+    RECT in = frame_insets(w.style, w.ex_style);
+    return RECT{r.left + in.left, r.top + in.top, std::max(r.left + in.left, r.right - in.right),
+                std::max(r.top + in.top, r.bottom - in.bottom)};
+}
+
+LRESULT call_window(Window& w, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return CallWindowProcA(w.proc, w.handle, msg, wparam, lparam);
+}
+
+} // namespace platform

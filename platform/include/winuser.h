@@ -471,6 +471,50 @@ typedef struct {
 #pragma pack(pop)
 typedef LPCDLGTEMPLATEA LPCDLGTEMPLATE;
 
+// Owner-drawn controls (WM_DRAWITEM).
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+#define ODS_DEFAULT 0x0020
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+
+// WM_NOTIFY header.
+typedef struct tagNMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+} NMHDR, *LPNMHDR;
+
+// WM_CTLCOLOR* control types and the dialog-box message filter code of WM_ENTERIDLE.
+#define CTLCOLOR_MSGBOX 0
+#define CTLCOLOR_EDIT 1
+#define CTLCOLOR_LISTBOX 2
+#define CTLCOLOR_BTN 3
+#define CTLCOLOR_DLG 4
+#define CTLCOLOR_SCROLLBAR 5
+#define CTLCOLOR_STATIC 6
+#define MSGF_DIALOGBOX 0
+
 // Window classes.
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
 BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
@@ -598,6 +642,8 @@ BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 // System.
 int WINAPI GetSystemMetrics(int nIndex);
 BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
+HWND WINAPI WindowFromPoint(POINT Point);
+UINT WINAPI GetDoubleClickTime();
 BOOL WINAPI SetCursorPos(int X, int Y);
 
 // Formatting: %s %d %u %x %X %c %ld %lu %lx, width, precision, '-' '0' flags; "%\" yields '\'.

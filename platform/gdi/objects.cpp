@@ -11,7 +11,6 @@ namespace platform::gdi {
 namespace {
 
 constexpr uint32_t serial_mask = 0x00FFFFFF;
-constexpr int stock_count = 20;
 
 struct Table {
     std::mutex mutex;

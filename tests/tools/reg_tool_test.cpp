@@ -35,7 +35,6 @@ protected:
     }
 };
 
-constexpr const char* kKey = "HKLM\\Software\\ZEB0100";
 const std::string kOk = "The operation completed successfully.\n";
 const std::string kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";

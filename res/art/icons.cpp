@@ -1,0 +1,92 @@
+#include "artwork.h"
+
+namespace art {
+
+namespace {
+
+const Color kWlanInk = rgb(0x12A05C);
+const Color kBluetoothInk = rgb(0x1769E0);
+const Color kOffInk = rgb(0x8C949E);
+const Color kSlash = rgb(0xE0443A);
+
+// The Wi-Fi sign: a dot and two arcs opening upwards; `size` is the outer radius.
+void draw_waves(Canvas& c, double cx, double cy, double size, const Color& ink) {
+    double w = size * 0.22;
+    c.fill(circle(cx, cy, size * 0.17), ink);
+    c.fill(arc(cx, cy, size * 0.45 - w / 2, size * 0.45 + w / 2, 0, -1, 45), ink);
+    c.fill(arc(cx, cy, size * 0.85 - w / 2, size * 0.85 + w / 2, 0, -1, 45), ink);
+}
+
+// The Bluetooth rune, centred at (cx, cy) and `height` tall.
+void draw_rune(Canvas& c, double cx, double cy, double height, double stroke, const Color& ink) {
+    double top = cy - height / 2, bottom = cy + height / 2, arm = height * 0.27;
+    double right = cx + arm, left = cx - arm;
+    Shape s = line(cx, top, cx, bottom, stroke);
+    s = unite(s, line(cx, top, right, top + height * 0.25, stroke));
+    s = unite(s, line(right, top + height * 0.25, left, top + height * 0.72, stroke));
+    s = unite(s, line(cx, bottom, right, bottom - height * 0.25, stroke));
+    s = unite(s, line(right, bottom - height * 0.25, left, bottom - height * 0.72, stroke));
+    c.fill(s, ink);
+}
+
+void draw_tile(Canvas& c, bool on) {
+    c.fill(rounded_rect(1, 1, 31, 31, 7), on ? rgb(0x4A5D75) : rgb(0x7A828C));
+    c.fill(rounded_rect(2.2, 2.2, 29.8, 29.8, 5.8),
+           on ? vertical_gradient(2, rgb(0xFFFFFF), 30, rgb(0xDCE6F2))
+              : vertical_gradient(2, rgb(0xEDEFF1), 30, rgb(0xCBD0D6)));
+}
+
+} // namespace
+
+Canvas app_icon() {
+    Canvas c(32, 32);
+    // Lid: a dark frame around a blue screen.
+    c.fill(rounded_rect(4, 4, 28, 23, 3), rgb(0x24344A));
+    c.fill(rounded_rect(5.6, 5.6, 26.4, 21.4, 1.6),
+           vertical_gradient(5, rgb(0x4A9BFF), 22, rgb(0x1A56C4)));
+    draw_waves(c, 16, 18.5, 11, rgb(0xFFFFFF));
+    // Base: a light deck, wider than the lid, with a thumb notch.
+    c.fill(rounded_rect(1, 23, 31, 28, 2), vertical_gradient(23, rgb(0xC9D2DC), 28, rgb(0x7D8A99)));
+    c.fill(rounded_rect(12, 23, 20, 24.6, 0.8), rgb(0x5C6878));
+    return c;
+}
+
+Canvas tray_icon(Radios radios, bool on) {
+    Canvas c(32, 32);
+    draw_tile(c, on);
+    const Color wlan = on ? kWlanInk : kOffInk;
+    const Color bluetooth = on ? kBluetoothInk : kOffInk;
+    switch (radios) {
+    case Radios::Both:
+        draw_waves(c, 11, 21.5, 10, wlan);
+        draw_rune(c, 23, 16, 16, 2.2, bluetooth);
+        break;
+    case Radios::Bluetooth:
+        draw_rune(c, 16, 16, 21, 2.8, bluetooth);
+        break;
+    case Radios::Wlan:
+        draw_waves(c, 16, 23, 15, wlan);
+        break;
+    }
+    if (!on) {
+        // A slash with a light rim, so that it reads over the glyphs.
+        c.fill(line(7, 25, 25, 7, 5), rgb(0xFFFFFF));
+        c.fill(line(7, 25, 25, 7, 2.8), kSlash);
+    }
+    return c;
+}
+
+Canvas check_icon(bool checked, bool small) {
+    Canvas c(16, 16);
+    double lo = small ? 3 : 1, hi = small ? 13 : 15;
+    c.fill(rounded_rect(lo, lo, hi, hi, small ? 1.8 : 2.5), rgb(0x3D5A80));
+    c.fill(rounded_rect(lo + 1.2, lo + 1.2, hi - 1.2, hi - 1.2, small ? 0.8 : 1.4),
+           vertical_gradient(lo, rgb(0xFFFFFF), hi, rgb(0xE3EAF3)));
+    if (checked) {
+        double a = small ? 6 : 4.8, b = 16 - a, w = small ? 1.8 : 2.2;
+        c.fill(unite(line(a, a, b, b, w), line(b, a, a, b, w)), rgb(0x1769E0));
+    }
+    return c;
+}
+
+} // namespace art

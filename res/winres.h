@@ -17,5 +17,8 @@
 #define VFT_DLL 0x00000002L
 #define VFT2_UNKNOWN 0x00000000L
 
+#define IDOK 1
+#define IDCANCEL 2
+
 #define LANG_ENGLISH 0x09
 #define SUBLANG_ENGLISH_US 0x01

@@ -1,0 +1,15 @@
+// The process entry of programs built on the framework: hands over to AfxWinMain.
+#include <afxwin.h>
+
+#include <string>
+
+int main(int argc, char** argv) {
+    // The command line as Windows gives it to WinMain: the arguments after the program name.
+    std::string command_line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            command_line += ' ';
+        command_line += argv[i];
+    }
+    return AfxWinMain(::GetModuleHandleA(NULL), NULL, command_line.data(), SW_SHOWDEFAULT);
+}

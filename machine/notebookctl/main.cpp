@@ -1,0 +1,167 @@
+// notebookctl: sets up and operates the simulated notebook of the machine root
+// ($RADIODECK_ROOT). Each command is one entry of the table below.
+#include "machine/acpi/firmware.h"
+#include "machine/notebookctl/notebook_setup.h"
+
+#include "platform/kernel/machine.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+struct Command {
+    const char* name;
+    const char* syntax; // the arguments, for the usage line
+    int (*run)(const Args& args);
+    bool needs_notebook;
+};
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "notebookctl: %s\n", message.c_str());
+    return kFailed;
+}
+
+int fail_with(const std::string& what, DWORD error) {
+    return fail(what + " (error " + std::to_string(error) + ")");
+}
+
+// The value of a word from a fixed set, or -1.
+int choice(const std::string& word, std::initializer_list<const char*> words) {
+    int index = 0;
+    for (const char* w : words) {
+        if (word == w)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+int run_init(const Args& args) {
+    machine::FirmwareProfile profile;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--hw-switch") {
+            profile.hw_switch = true;
+        } else if (args[i] == "--radios" && i + 1 < args.size()) {
+            int radios = choice(args[++i], {"both", "wlan", "bluetooth", "none"});
+            if (radios < 0)
+                return kUsage;
+            profile.wlan = radios == 0 || radios == 1;
+            profile.bluetooth = radios == 0 || radios == 2;
+        } else {
+            return kUsage;
+        }
+    }
+    if (DWORD error = machine::init_notebook(profile); error != ERROR_SUCCESS)
+        return fail_with("cannot set up " + platform::machine_root().string(), error);
+    return kOk;
+}
+
+int run_status(const Args& args) {
+    if (!args.empty())
+        return kUsage;
+    machine::Firmware firmware;
+    if (DWORD error = machine::read_firmware(firmware); error != ERROR_SUCCESS)
+        return fail_with("cannot read " + machine::firmware_path().string(), error);
+    DWORD hwrs = firmware.hwrs();
+    DWORD rsts = firmware.rsts();
+    std::printf("wlan_present=%d\n", (hwrs & machine::kHwrsWlanPresent) ? 1 : 0);
+    std::printf("bluetooth_present=%d\n", (hwrs & machine::kHwrsBluetoothPresent) ? 1 : 0);
+    std::printf("hw_switch_present=%d\n", (hwrs & machine::kHwrsSwitchPresent) ? 1 : 0);
+    std::printf("hw_switch_on=%d\n", (hwrs & machine::kHwrsSwitchOn) ? 1 : 0);
+    std::printf("wlan_on=%d\n", (rsts & machine::kRstsWlanOn) ? 1 : 0);
+    std::printf("bluetooth_on=%d\n", (rsts & machine::kRstsBluetoothOn) ? 1 : 0);
+    std::printf("hwrs=0x%x\n", hwrs);
+    std::printf("rsts=0x%x\n", rsts);
+    std::printf("driver_installed=%d\n", machine::acpi_driver_installed() ? 1 : 0);
+    std::printf("user=%s\n", platform::machine_user_is_admin() ? "admin" : "standard");
+    return kOk;
+}
+
+// A radio switched outside the program, as by another tool of the notebook.
+int run_set(const Args& args) {
+    if (args.size() != 2)
+        return kUsage;
+    int radio = choice(args[0], {"wlan", "bluetooth"});
+    int state = choice(args[1], {"off", "on"});
+    if (radio < 0 || state < 0)
+        return kUsage;
+    bool wlan = radio == 0;
+    bool present = true;
+    DWORD error = machine::update_firmware([&](machine::Firmware& f) {
+        present = wlan ? f.profile.wlan : f.profile.bluetooth;
+        if (present)
+            (wlan ? f.state.wlan_on : f.state.bluetooth_on) = state == 1;
+    });
+    if (error != ERROR_SUCCESS)
+        return fail_with("cannot write " + machine::firmware_path().string(), error);
+    if (!present)
+        return fail(std::string("this notebook has no ") + (wlan ? "Wireless LAN" : "Bluetooth"));
+    return kOk;
+}
+
+int run_driver(const Args& args) {
+    if (args.size() != 1 || choice(args[0], {"install", "uninstall"}) < 0)
+        return kUsage;
+    if (!machine::set_acpi_driver(args[0] == "install" ? "simulated" : ""))
+        return fail_with("cannot write " + platform::machine_config_path().string(),
+                         GetLastError());
+    return kOk;
+}
+
+int run_user(const Args& args) {
+    if (args.size() != 1 || choice(args[0], {"admin", "standard"}) < 0)
+        return kUsage;
+    if (!platform::set_machine_setting("machine", "user", args[0]))
+        return fail_with("cannot write " + platform::machine_config_path().string(),
+                         GetLastError());
+    return kOk;
+}
+
+const Command kCommands[] = {
+    {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch]", run_init, false},
+    {"status", "", run_status, true},
+    {"set", "wlan|bluetooth on|off", run_set, true},
+    {"driver", "install|uninstall", run_driver, true},
+    {"user", "admin|standard", run_user, true},
+};
+
+int usage(const Command* command) {
+    std::string line = "usage: notebookctl ";
+    if (command) {
+        line += std::string(command->name) + (*command->syntax ? " " : "") + command->syntax;
+    } else {
+        bool first = true;
+        for (const Command& c : kCommands) {
+            line += std::string(first ? "" : " | ") + c.name + (*c.syntax ? " " : "") + c.syntax;
+            first = false;
+        }
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+    return kUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return usage(nullptr);
+    std::string name = argv[1];
+    for (const Command& command : kCommands) {
+        if (name != command.name)
+            continue;
+        if (command.needs_notebook && !machine::notebook_exists())
+            return fail("no notebook in " + platform::machine_root().string() +
+                        "; run 'notebookctl init' first");
+        int code = command.run(Args(argv + 2, argv + argc));
+        return code == kUsage ? usage(&command) : code;
+    }
+    return usage(nullptr);
+}

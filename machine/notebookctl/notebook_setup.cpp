@@ -1,0 +1,51 @@
+#include "machine/notebookctl/notebook_setup.h"
+
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/machine.h"
+
+#include <filesystem>
+
+namespace machine {
+
+namespace {
+
+constexpr const char* kAcpiDevice = "ZEBACPI";
+
+} // namespace
+
+DWORD init_notebook(const FirmwareProfile& profile) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(platform::machine_path("drive_c/WINDOWS"), ec);
+    if (ec)
+        return platform::win32_error_from_errno(ec.value());
+    Firmware firmware;
+    firmware.profile = profile;
+    if (DWORD error = write_firmware(firmware); error != ERROR_SUCCESS)
+        return error;
+    if (!set_acpi_driver("simulated") || !platform::set_machine_setting("machine", "user", "admin"))
+        return GetLastError();
+    // An absent registry file is an empty registry.
+    fs::remove(platform::machine_path("registry.reg"), ec);
+    if (ec)
+        return platform::win32_error_from_errno(ec.value());
+    return ERROR_SUCCESS;
+}
+
+bool notebook_exists() {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(firmware_path(), ec);
+}
+
+bool set_acpi_driver(const std::string& backend) {
+    if (!backend.empty())
+        return platform::set_machine_setting("devices", kAcpiDevice, backend);
+    return WritePrivateProfileStringA("devices", kAcpiDevice, nullptr,
+                                      platform::machine_config_path().c_str()) != FALSE;
+}
+
+bool acpi_driver_installed() {
+    return !platform::machine_setting("devices", kAcpiDevice).empty();
+}
+
+} // namespace machine

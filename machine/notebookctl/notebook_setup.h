@@ -1,0 +1,24 @@
+// Setting up the simulated notebook in the machine root: what `notebookctl init` does, for
+// tests and tools that want a fresh notebook of their own.
+#pragma once
+
+#include "machine/acpi/firmware.h"
+
+#include <windows.h>
+
+namespace machine {
+
+// Creates or resets the machine root: the firmware with this profile (switch on, every radio
+// on), the ACPI driver installed on the simulated firmware, an empty registry, the current
+// user an administrator, and drive C: with its Windows directory. ERROR_SUCCESS or the Win32
+// error of the first step that failed.
+DWORD init_notebook(const FirmwareProfile& profile);
+
+// Whether the machine root holds a notebook (its firmware file exists).
+bool notebook_exists();
+
+// Installs the ACPI driver on a backend ("simulated", "rfkill"), or removes it (empty).
+bool set_acpi_driver(const std::string& backend);
+bool acpi_driver_installed();
+
+} // namespace machine

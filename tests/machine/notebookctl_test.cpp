@@ -1,0 +1,121 @@
+// notebookctl, run as a program on a fresh machine root: what it prints and what it leaves in
+// the machine root for the other programs.
+#include "machine/acpi/firmware.h"
+
+#include "platform/kernel/machine.h"
+#include "tests/support/machine_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string slurp(const std::filesystem::path& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+class Notebookctl : public testing_support::MachineFixture {
+protected:
+    Outcome run(const std::string& args) {
+        std::string out = (root() / "stdout.txt").string();
+        std::string err = (root() / "stderr.txt").string();
+        std::string command =
+            std::string("'") + NOTEBOOKCTL + "' " + args + " >'" + out + "' 2>'" + err + "'";
+        int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+    }
+};
+
+std::string status_text(int wlan, int bt, int sw, int sw_on, int wlan_on, int bt_on,
+                        const char* hwrs, const char* rsts, int driver, const char* user) {
+    std::ostringstream s;
+    s << "wlan_present=" << wlan << "\nbluetooth_present=" << bt << "\nhw_switch_present=" << sw
+      << "\nhw_switch_on=" << sw_on << "\nwlan_on=" << wlan_on << "\nbluetooth_on=" << bt_on
+      << "\nhwrs=" << hwrs << "\nrsts=" << rsts << "\ndriver_installed=" << driver
+      << "\nuser=" << user << "\n";
+    return s.str();
+}
+
+TEST_F(Notebookctl, InitSetsUpANotebookThatStatusDescribes) {
+    write_file("registry.reg", "Windows Registry Editor Version 5.00\n");
+    Outcome init = run("init");
+    EXPECT_EQ(init.code, 0) << init.err;
+    EXPECT_EQ(init.out, "");
+    EXPECT_TRUE(std::filesystem::is_directory(root() / "drive_c" / "WINDOWS"));
+    EXPECT_FALSE(std::filesystem::exists(root() / "registry.reg"));
+    EXPECT_EQ(platform::machine_setting("devices", "ZEBACPI"), "simulated");
+    EXPECT_EQ(platform::machine_setting("machine", "user"), "admin");
+
+    Outcome status = run("status");
+    EXPECT_EQ(status.code, 0);
+    EXPECT_EQ(status.out, status_text(1, 1, 0, 0, 1, 1, "0x180", "0x3", 1, "admin"));
+
+    EXPECT_EQ(run("init --radios wlan --hw-switch").code, 0);
+    EXPECT_EQ(run("status").out, status_text(1, 0, 1, 1, 1, 0, "0x83", "0x1", 1, "admin"));
+    EXPECT_EQ(run("init --radios none").code, 0);
+    EXPECT_EQ(run("status").out, status_text(0, 0, 0, 0, 0, 0, "0x0", "0x0", 1, "admin"));
+}
+
+TEST_F(Notebookctl, CommandsChangeWhatEveryProgramSees) {
+    ASSERT_EQ(run("init --radios bluetooth").code, 0);
+    EXPECT_EQ(run("set bluetooth off").code, 0);
+    machine::Firmware firmware;
+    ASSERT_EQ(machine::read_firmware(firmware), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(firmware.rsts(), 0u);
+    EXPECT_EQ(run("set bluetooth on").code, 0);
+    Outcome absent = run("set wlan on");
+    EXPECT_EQ(absent.code, 1);
+    EXPECT_EQ(absent.err, "notebookctl: this notebook has no Wireless LAN\n");
+
+    EXPECT_EQ(run("driver uninstall").code, 0);
+    EXPECT_EQ(run("user standard").code, 0);
+    EXPECT_FALSE(platform::machine_user_is_admin());
+    EXPECT_EQ(run("status").out, status_text(0, 1, 0, 0, 0, 1, "0x100", "0x2", 0, "standard"));
+    EXPECT_EQ(CreateFileA("\\\\.\\ZEBACPI", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL),
+              INVALID_HANDLE_VALUE);
+
+    EXPECT_EQ(run("driver install").code, 0);
+    EXPECT_EQ(run("user admin").code, 0);
+    EXPECT_EQ(run("status").out, status_text(0, 1, 0, 0, 0, 1, "0x100", "0x2", 1, "admin"));
+}
+
+TEST_F(Notebookctl, MistakesAreExplained) {
+    Outcome uninitialised = run("status");
+    EXPECT_EQ(uninitialised.code, 1);
+    EXPECT_EQ(uninitialised.out, "");
+    EXPECT_EQ(uninitialised.err, "notebookctl: no notebook in " + root().string() +
+                                     "; run 'notebookctl init' first\n");
+    EXPECT_EQ(run("set wlan off").code, 1);
+
+    const std::string usage =
+        "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | status | "
+        "set wlan|bluetooth on|off | driver install|uninstall | user admin|standard\n";
+    EXPECT_EQ(run("").err, usage);
+    Outcome unknown = run("reboot");
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_EQ(unknown.err, usage);
+
+    Outcome bad_init = run("init --radios three");
+    EXPECT_EQ(bad_init.code, 2);
+    EXPECT_EQ(bad_init.err,
+              "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch]\n");
+    EXPECT_FALSE(std::filesystem::exists(machine::firmware_path()));
+
+    ASSERT_EQ(run("init").code, 0);
+    EXPECT_EQ(run("set wlan maybe").err, "usage: notebookctl set wlan|bluetooth on|off\n");
+    EXPECT_EQ(run("set wlan maybe").code, 2);
+    EXPECT_EQ(run("status now").code, 2);
+    EXPECT_EQ(run("user root").code, 2);
+    EXPECT_EQ(run("driver").code, 2);
+}
+
+} // namespace

@@ -252,6 +252,10 @@ public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
     BOOL InitModalIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd = NULL);
 
+    // Creates the dialog modeless from a template resource; FALSE when it cannot be created.
+    BOOL Create(LPCSTR lpszTemplateName, CWnd* pParentWnd = NULL);
+    BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = NULL);
+
     // Runs the dialog modally; returns the EndDialog result, or -1 when it cannot be created.
     virtual int DoModal();
     void EndDialog(int nResult);

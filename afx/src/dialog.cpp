@@ -138,6 +138,26 @@ BOOL CDialog::CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWn
     return m_hWnd == hWnd;
 }
 
+BOOL CDialog::Create(LPCSTR lpszTemplateName, CWnd* pParentWnd) {
+    m_lpszTemplateName = lpszTemplateName;
+    if (pParentWnd != NULL)
+        m_pParentWnd = pParentWnd;
+    HINSTANCE hInst = AfxFindResourceHandle(lpszTemplateName, RT_DIALOG);
+    HRSRC resource = ::FindResourceA(hInst, lpszTemplateName, RT_DIALOG);
+    HGLOBAL loaded = resource != NULL ? ::LoadResource(hInst, resource) : NULL;
+    auto dialog_template = loaded != NULL ? (LPCDLGTEMPLATE)::LockResource(loaded) : NULL;
+    if (dialog_template == NULL || m_hWnd != NULL)
+        return FALSE;
+    BOOL created = CreateDlgIndirect(dialog_template, m_pParentWnd, hInst);
+    // A modeless dialog has no modal loop to continue.
+    m_nFlags &= ~WF_CONTINUEMODAL;
+    return created;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    return Create(MAKEINTRESOURCE(nIDTemplate), pParentWnd);
+}
+
 int CDialog::DoModal() {
     LPCDLGTEMPLATE dialog_template = m_lpDialogTemplate;
     HINSTANCE hInst = AfxGetResourceHandle();

@@ -1,0 +1,22 @@
+#include "console_dlg.h"
+
+BEGIN_MESSAGE_MAP(CConsoleDlg, CDialog)
+END_MESSAGE_MAP()
+
+CConsoleDlg::CConsoleDlg(CWnd* pParent)
+    : CDialog(IDD_CONSOLE, pParent), m_hIcon(NULL), m_nTrayIconId(IDI_APP), m_bConsoleVisible(1),
+      m_nWlanSetting(0), m_nBtSetting(0), m_nOsdOnSwitch(0), m_nToggleState(0), m_bHasBluetooth(0),
+      m_bHasWlan(0), m_bHasHwSwitch(0), m_bApplied(0) {
+    m_hIcon = LoadIconA(AfxFindResourceHandle(MAKEINTRESOURCE(IDI_APP), RT_GROUP_ICON),
+                        MAKEINTRESOURCE(IDI_APP));
+}
+
+void CConsoleDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_WLAN, m_btnWlan);
+    DDX_Control(pDX, IDC_BLUETOOTH, m_btnBluetooth);
+    DDX_Control(pDX, IDC_DISPLAY, m_btnDisplay);
+    DDX_Control(pDX, IDC_APPLY, m_btnApply);
+    DDX_Control(pDX, IDOK, m_btnOk);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+}

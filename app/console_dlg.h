@@ -1,0 +1,59 @@
+// CConsoleDlg: the console dialog, the one object that holds the program's state. Its
+// operations are defined in the folder of their subsystem: the radio logic in core/, the
+// settings in settings/, the tray and layout in ui/, the notifiers in peers/.
+#pragma once
+
+#include <afxwin.h>
+
+#include "controls/icon_check_button.h"
+#include "controls/state_bitmap_button.h"
+#include "res/resource.h"
+
+// HWRS, the hardware radio status word.
+#define HWRS_SWITCH_ON 0x01
+#define HWRS_SWITCH_PRESENT 0x02
+#define HWRS_WLAN_PRESENT 0x80
+#define HWRS_BT_PRESENT 0x100
+
+// RSTS, the radio status word.
+#define RSTS_WLAN_ON 0x01
+#define RSTS_BT_ON 0x02
+
+class CConsoleDlg : public CDialog {
+public:
+    explicit CConsoleDlg(CWnd* pParent = NULL);
+
+    // Radio state (core/).
+    void ProbeCapabilities();
+    int SyncRadioStatus();
+    BOOL ReadSwitchState();
+
+    // Settings (settings/).
+    int LoadSettings();
+    int SaveSettings(int wlan, int bt, int display, int toggle);
+
+    HICON m_hIcon;
+    CBitmap m_bmpBackground;
+    CIconCheckButton m_btnWlan;
+    CIconCheckButton m_btnBluetooth;
+    CIconCheckButton m_btnDisplay;
+    CStateBitmapButton m_btnOk;
+    CStateBitmapButton m_btnApply;
+    CStateBitmapButton m_btnCancel;
+    int m_nTrayIconId;
+    int m_bConsoleVisible;
+    // RadioState: each 0 or 1.
+    int m_nWlanSetting;
+    int m_nBtSetting;
+    int m_nOsdOnSwitch;
+    int m_nToggleState;
+    int m_bHasBluetooth;
+    int m_bHasWlan;
+    int m_bHasHwSwitch;
+    int m_bApplied;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -55,6 +55,14 @@ void remove_wait_fd(int watch_id) {
 
 bool wait_events(std::optional<Millis> deadline) {
     Clock& c = clock();
+    // Something scheduled on a virtual clock happens before the thread would wait past it.
+    if (auto next = c.next_scheduled(); next && (!deadline || *next < *deadline)) {
+        if (*next <= c.now())
+            c.advance_to(c.now());
+        else
+            c.advance_to(*next);
+        return false;
+    }
     for (;;) {
         Millis now = c.now();
         if (deadline && *deadline <= now)

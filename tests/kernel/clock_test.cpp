@@ -1,7 +1,10 @@
 #include "platform/kernel/wait.h"
 #include "tests/support/machine_fixture.h"
 
+#include <windows.h>
+
 #include <poll.h>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +34,23 @@ TEST_F(KernelWait, ReadyDescriptorRunsItsHandlerAndKeepsTheClock) {
     platform::remove_wait_fd(id);
     close(fds[0]);
     close(fds[1]);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KernelWait, ScheduledEventsHappenAtTheirMomentDuringAWait) {
+    platform::Millis start = clock().now();
+    std::vector<platform::Millis> seen;
+    clock().schedule(start + 3000, [&] { seen.push_back(clock().now()); });
+    clock().schedule(start + 20000, [&] { seen.push_back(clock().now()); });
+    Sleep(16000);
+    EXPECT_EQ(seen, (std::vector<platform::Millis>{start + 3000}));
+    EXPECT_EQ(clock().now(), start + 16000);
+    // A thread with nothing else to wait for runs into the next scheduled event.
+    EXPECT_FALSE(platform::wait_events(std::nullopt));
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 } // namespace

@@ -21,6 +21,13 @@ void CIconCheckButton::PreSubclassWindow() {
     CButton::PreSubclassWindow();
 }
 
+// A double click is a second press, so it makes a second click.
+LRESULT CIconCheckButton::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDBLCLK)
+        message = WM_LBUTTONDOWN;
+    return CButton::DefWindowProc(message, wParam, lParam);
+}
+
 void CIconCheckButton::SetCheck(int nCheck, BOOL bRepaint) {
     if (!m_bIsCheckBox)
         return;

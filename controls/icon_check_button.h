@@ -38,6 +38,7 @@ public:
 
 protected:
     void PreSubclassWindow() override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     afx_msg BOOL OnClicked();
 
     DECLARE_MESSAGE_MAP()

@@ -17,7 +17,9 @@ std::unique_ptr<Clock>& current() {
 }
 } // namespace
 
-Clock& clock() { return *current(); }
+Clock& clock() {
+    return *current();
+}
 
 std::unique_ptr<Clock> set_clock(std::unique_ptr<Clock> clock) {
     auto previous = std::move(current());

@@ -15,9 +15,13 @@ std::filesystem::path machine_root() {
     return std::filesystem::path(home && *home ? home : "/tmp") / ".local/share/radiodeck";
 }
 
-std::filesystem::path machine_path(const std::string& relative) { return machine_root() / relative; }
+std::filesystem::path machine_path(const std::string& relative) {
+    return machine_root() / relative;
+}
 
-std::filesystem::path machine_config_path() { return machine_path("machine.ini"); }
+std::filesystem::path machine_config_path() {
+    return machine_path("machine.ini");
+}
 
 std::string machine_setting(const std::string& section, const std::string& key,
                             const std::string& fallback) {
@@ -35,6 +39,8 @@ bool set_machine_setting(const std::string& section, const std::string& key,
                                       machine_config_path().c_str()) != FALSE;
 }
 
-bool machine_user_is_admin() { return machine_setting("machine", "user", "admin") != "standard"; }
+bool machine_user_is_admin() {
+    return machine_setting("machine", "user", "admin") != "standard";
+}
 
 } // namespace platform

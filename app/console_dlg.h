@@ -19,6 +19,20 @@
 #define RSTS_WLAN_ON 0x01
 #define RSTS_BT_ON 0x02
 
+// OsdCode: the command ids the on-screen display understands, each naming what it announces.
+enum OsdCode {
+    OSD_WLAN_ON = 94,
+    OSD_WLAN_OFF = 95,
+    OSD_BT_ON = 125,
+    OSD_BT_OFF = 126,
+    OSD_BOTH_ON = 135,
+    OSD_BOTH_OFF = 136,
+};
+
+// The peers' windows, found once and kept for the run (peers/).
+extern HWND g_hOsdWnd;
+extern HWND g_hHotkeyServiceWnd;
+
 class CConsoleDlg : public CDialog {
 public:
     explicit CConsoleDlg(CWnd* pParent = NULL);
@@ -31,6 +45,10 @@ public:
     // Settings (settings/).
     int LoadSettings();
     int SaveSettings(int wlan, int bt, int display, int toggle);
+
+    // Peer notifications (peers/).
+    int RequestOsd(int code);
+    int NotifyHotkeyService(int state);
 
     HICON m_hIcon;
     CBitmap m_bmpBackground;

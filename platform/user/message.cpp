@@ -3,6 +3,7 @@
 #include "message_queue.h"
 #include "window.h"
 
+#include "platform/desktop/desktop.h"
 #include "platform/kernel/wait.h"
 
 #include <algorithm>
@@ -136,6 +137,10 @@ bool peek_once(MSG& out, HWND filter, UINT min, UINT max, bool remove) {
 
 } // namespace
 
+void post_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    g_queue.posted.push_back(make_msg(hwnd, msg, wp, lp));
+}
+
 void post_input(const MSG& msg) {
     MSG m = msg;
     m.time = GetTickCount();
@@ -174,8 +179,9 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             g_queue.posted.push_back(platform::make_msg(h, msg, wp, lp));
         return TRUE;
     }
-    if (hwnd && !platform::window_or_error(hwnd))
-        return FALSE;
+    // Another process's window: one datagram to its owner (and a failure when it is gone).
+    if (hwnd && !find_window(hwnd))
+        return platform::desktop_post(hwnd, msg, wp, lp);
     g_queue.posted.push_back(platform::make_msg(hwnd, msg, wp, lp));
     return TRUE;
 }
@@ -246,9 +252,12 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 platform::call_window(*w, msg, wp, lp);
         return 0;
     }
-    Window* w = platform::window_or_error(hwnd);
-    if (!w)
+    Window* w = find_window(hwnd);
+    if (!w) {
+        // Sending would wait on another process: not offered across processes.
+        SetLastError(IsWindow(hwnd) ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
         return 0;
+    }
     return platform::call_window(*w, msg, wp, lp);
 }
 

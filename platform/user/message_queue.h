@@ -8,6 +8,9 @@ namespace platform {
 // Queues a hardware input message (mouse or keyboard) after the posted messages.
 void post_input(const MSG& msg);
 
+// Queues a message posted from outside the thread (another process's PostMessageA).
+void post_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
 // Whether GetMessage would return at once.
 bool thread_has_messages();
 

@@ -79,6 +79,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
         done.y = w->rect.top;
         done.cx = w->rect.right - w->rect.left;
         done.cy = w->rect.bottom - w->rect.top;
+        platform::publish_window(hwnd);
         SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
     }
     return TRUE;

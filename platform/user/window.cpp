@@ -2,6 +2,8 @@
 #include "window.h"
 #include "window_class.h"
 
+#include "platform/desktop/desktop.h"
+
 #include <algorithm>
 #include <cstring>
 #include <pthread.h>
@@ -155,8 +157,24 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
+namespace {
+
+// Another process's window, as the desktop shows it; ERROR_INVALID_WINDOW_HANDLE if none.
+std::optional<platform::DesktopWindow> foreign_or_error(HWND hwnd) {
+    std::optional<platform::DesktopWindow> w;
+    if (hwnd && !platform::desktop_holds(hwnd))
+        w = platform::desktop_window(hwnd);
+    if (!w)
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
+}
+
+} // namespace
+
 BOOL WINAPI IsWindow(HWND hwnd) {
-    return find_window(hwnd) != nullptr;
+    if (find_window(hwnd))
+        return TRUE;
+    return hwnd && !platform::desktop_holds(hwnd) && platform::desktop_window(hwnd);
 }
 
 BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
@@ -167,9 +185,13 @@ BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
 }
 
 HWND WINAPI GetParent(HWND hwnd) {
-    Window* w = window_or_error(hwnd);
-    if (!w)
-        return nullptr;
+    Window* w = find_window(hwnd);
+    if (!w) {
+        auto f = foreign_or_error(hwnd);
+        if (!f)
+            return nullptr;
+        return (f->style & WS_CHILD) ? f->parent : (f->style & WS_POPUP) ? f->owner : nullptr;
+    }
     // Windows returns the owner for a popup and the parent for a child.
     if (w->style & WS_CHILD)
         return w->parent;
@@ -205,9 +227,16 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
 }
 
 HWND WINAPI GetDlgItem(HWND dlg, int id) {
-    Window* w = window_or_error(dlg);
-    if (!w)
+    Window* w = find_window(dlg);
+    if (!w) {
+        if (!foreign_or_error(dlg))
+            return nullptr;
+        for (const platform::DesktopWindow& c : platform::desktop_children(dlg))
+            if (static_cast<int>(c.id) == id)
+                return c.handle;
+        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
         return nullptr;
+    }
     for (HWND c : w->children)
         if (Window* child = find_window(c); child && static_cast<int>(child->id) == id)
             return c;
@@ -230,26 +259,64 @@ bool class_matches(const Window& w, LPCSTR cls) {
     return strcasecmp(w.cls->name.c_str(), cls) == 0;
 }
 
+// Another process's window by class name; an atom means the class this process knows by it.
+bool class_matches(const platform::DesktopWindow& w, LPCSTR cls) {
+    if (!cls)
+        return true;
+    if (IS_INTRESOURCE(cls)) {
+        const platform::WindowClass* known = platform::find_class(cls);
+        return known && strcasecmp(known->name.c_str(), w.class_name.c_str()) == 0;
+    }
+    return strcasecmp(w.class_name.c_str(), cls) == 0;
+}
+
+// The windows a search walks: a local window's children, another process's window's
+// children, or every top-level window of the desktop in one z-order (then this process's
+// windows that the desktop does not hold, made without one).
+std::vector<HWND> search_list(HWND parent, bool& ok) {
+    ok = true;
+    std::vector<HWND> out;
+    if (parent && parent != HWND_MESSAGE) {
+        if (Window* p = find_window(parent))
+            return p->children;
+        if (!foreign_or_error(parent)) {
+            ok = false;
+            return out;
+        }
+        for (const platform::DesktopWindow& c : platform::desktop_children(parent))
+            out.push_back(c.handle);
+        return out;
+    }
+    for (const platform::DesktopWindow& w : platform::desktop_top_level())
+        out.push_back(w.handle);
+    for (HWND h : platform::top_level_windows())
+        if (!platform::desktop_holds(h))
+            out.push_back(h);
+    return out;
+}
+
 } // namespace
 
 HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR cls, LPCSTR title) {
-    const std::vector<HWND>* list = &platform::top_level_windows();
-    if (parent && parent != HWND_MESSAGE) {
-        Window* p = window_or_error(parent);
-        if (!p)
-            return nullptr;
-        list = &p->children;
-    }
+    bool ok = false;
+    std::vector<HWND> list = search_list(parent, ok);
+    if (!ok)
+        return nullptr;
     bool started = child_after == nullptr;
-    for (HWND h : *list) {
+    for (HWND h : list) {
         if (!started) {
             started = h == child_after;
             continue;
         }
-        Window* w = find_window(h);
         // The title compares exactly, letter case included, as Windows does.
-        if (w && class_matches(*w, cls) && (!title || w->text == title))
-            return h;
+        if (Window* w = find_window(h)) {
+            if (class_matches(*w, cls) && (!title || w->text == title))
+                return h;
+        } else if (!platform::desktop_holds(h)) {
+            auto f = platform::desktop_window(h);
+            if (f && class_matches(*f, cls) && (!title || f->title == title))
+                return h;
+        }
     }
     SetLastError(ERROR_SUCCESS);
     return nullptr;
@@ -260,19 +327,28 @@ HWND WINAPI FindWindowA(LPCSTR cls, LPCSTR title) {
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD pid) {
-    Window* w = window_or_error(hwnd);
-    if (!w)
-        return 0;
+    Window* w = find_window(hwnd);
+    if (!w) {
+        auto f = foreign_or_error(hwnd);
+        if (!f)
+            return 0;
+        if (pid)
+            *pid = f->pid;
+        return f->thread_id;
+    }
     if (pid)
         *pid = GetCurrentProcessId();
     return w->thread_id;
 }
 
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window* w = window_or_error(hwnd);
-    if (!w || !buffer || size <= 0)
+    Window* w = find_window(hwnd);
+    std::optional<platform::DesktopWindow> f;
+    if (!w && !(f = foreign_or_error(hwnd)))
         return 0;
-    lstrcpynA(buffer, w->cls->name.c_str(), size);
+    if (!buffer || size <= 0)
+        return 0;
+    lstrcpynA(buffer, w ? w->cls->name.c_str() : f->class_name.c_str(), size);
     return lstrlenA(buffer);
 }
 
@@ -286,15 +362,24 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
     if (!buffer || size <= 0)
         return 0;
     buffer[0] = '\0';
-    if (!window_or_error(hwnd))
-        return 0;
+    if (!find_window(hwnd)) {
+        // Another process's title comes from the desktop, as Windows answers it from its
+        // own copy without asking the owner.
+        auto f = foreign_or_error(hwnd);
+        if (!f)
+            return 0;
+        lstrcpynA(buffer, f->title.c_str(), size);
+        return lstrlenA(buffer);
+    }
     return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size),
                                          reinterpret_cast<LPARAM>(buffer)));
 }
 
 int WINAPI GetWindowTextLengthA(HWND hwnd) {
-    if (!window_or_error(hwnd))
-        return 0;
+    if (!find_window(hwnd)) {
+        auto f = foreign_or_error(hwnd);
+        return f ? static_cast<int>(f->title.size()) : 0;
+    }
     return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
 }
 
@@ -310,11 +395,13 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     BOOL was_disabled = (w->style & WS_DISABLED) != 0;
     if (enable && was_disabled) {
         w->style &= ~WS_DISABLED;
+        platform::publish_window(hwnd);
         SendMessageA(hwnd, WM_ENABLE, TRUE, 0);
     } else if (!enable && !was_disabled) {
         SendMessageA(hwnd, WM_CANCELMODE, 0, 0);
         if (Window* again = find_window(hwnd)) {
             again->style |= WS_DISABLED;
+            platform::publish_window(hwnd);
             if (GetFocus() == hwnd || IsChild(hwnd, GetFocus()))
                 SetFocus(nullptr);
             if (GetCapture() == hwnd)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ struct Window {
     bool erase_pending = false;
     bool destroying = false;
     DWORD thread_id = 0;
+    uint64_t z = 0; // the desktop's order: z stamp of a top-level window, sibling position
+                    // of a child
 };
 
 // Lookup of a live window of this process; null for anything else.
@@ -62,6 +65,9 @@ HWND allocate_window_handle();
 Window& insert_window(std::unique_ptr<Window> window);
 void erase_window(HWND hwnd);
 void reorder_window(Window& w, HWND insert_after);
+
+// Writes a window's state to the desktop, where other processes see it.
+void publish_window(HWND hwnd);
 
 // Window state that other user/ files keep in step with a window's life.
 void forget_window_state(HWND hwnd); // timers, focus, capture, active: a window is going

@@ -2,6 +2,8 @@
 #include "window.h"
 #include "window_class.h"
 
+#include "platform/desktop/desktop.h"
+
 #include <algorithm>
 #include <memory>
 #include <unistd.h>
@@ -22,21 +24,97 @@ Table& table() {
     return t;
 }
 
+bool in_topmost_band(HWND h) {
+    Window* o = find_window(h);
+    return o && (o->ex_style & WS_EX_TOPMOST);
+}
+
+// Tells the desktop where a window now stands among its siblings. Children carry their
+// position; a top-level window gets a fresh stamp, on top of its band when it is first in
+// it here and at the bottom when it is last, else it and the windows above it in its band
+// are stamped again, lowest first, so this process's own order holds desktop-wide.
+void restack(Window& w) {
+    Table& t = table();
+    if (Window* parent = find_window(w.parent)) {
+        std::vector<HWND>& list = parent->children;
+        for (size_t i = 0; i < list.size(); ++i)
+            if (Window* c = find_window(list[i]); c && c->z != i) {
+                c->z = i;
+                publish_window(c->handle);
+            }
+        return;
+    }
+    std::vector<HWND>& list = t.top_level;
+    auto it = std::find(list.begin(), list.end(), w.handle);
+    if (it == list.end())
+        return;
+    size_t index = static_cast<size_t>(it - list.begin());
+    bool band = in_topmost_band(w.handle);
+    auto same_band = [&](size_t i) { return in_topmost_band(list[i]) == band; };
+    bool first = index == 0 || !same_band(index - 1);
+    bool last = index + 1 == list.size() || !same_band(index + 1);
+    if (first || !last) {
+        for (size_t i = index + 1; i-- > 0 && (i == index || same_band(i));) {
+            if (Window* o = find_window(list[i])) {
+                o->z = desktop_z_stamp(true);
+                publish_window(o->handle);
+            }
+        }
+    } else {
+        w.z = desktop_z_stamp(false);
+        publish_window(w.handle);
+    }
+}
+
 } // namespace
 
-// Handles are 32-bit values as on Windows, unique per process: the low bits count, the
-// high bits come from the process id so that windows of two processes do not collide.
+// Handles are 32-bit values as on Windows and desktop-wide: the desktop's table gives them,
+// so a handle means the same window in every process. Without a desktop (or with a full
+// one) a window still gets a handle of its own, odd so that it never equals a table's.
 HWND allocate_window_handle() {
     Table& t = table();
+    // A window left from an earlier desktop of this process (the machine root changed) may
+    // hold a handle the new table hands out again: such slots are skipped, then returned.
+    std::vector<HWND> clashing;
+    HWND h = desktop_allocate_handle();
+    while (h && t.windows.count(h) && clashing.size() < 64) {
+        clashing.push_back(h);
+        h = desktop_allocate_handle();
+    }
+    for (HWND c : clashing)
+        desktop_release(c);
+    if (h && !t.windows.count(h))
+        return h;
+    if (h)
+        desktop_release(h);
     uint32_t pid_part = (static_cast<uint32_t>(getpid()) & 0x7FFF) << 16;
     for (;;) {
         t.next = (t.next + 2) & 0xFFFF;
         if (t.next == 0)
             continue;
-        HWND h = reinterpret_cast<HWND>(static_cast<uintptr_t>(pid_part | 0x10000u | t.next));
+        h = reinterpret_cast<HWND>(static_cast<uintptr_t>(pid_part | 0x10000u | t.next | 1u));
         if (!t.windows.count(h))
             return h;
     }
+}
+
+void publish_window(HWND hwnd) {
+    Window* w = find_window(hwnd);
+    if (!w || !desktop_holds(hwnd))
+        return;
+    DesktopWindow d;
+    d.handle = hwnd;
+    d.thread_id = w->thread_id;
+    d.parent = w->parent;
+    d.owner = w->owner;
+    d.id = static_cast<UINT>(w->id);
+    d.style = w->style;
+    d.ex_style = w->ex_style;
+    d.rect = w->rect;
+    d.z = w->z;
+    d.class_name = w->cls ? w->cls->name : "";
+    d.title = w->text;
+    desktop_publish(d);
 }
 
 Window* find_window(HWND hwnd) {
@@ -86,6 +164,8 @@ Window& insert_window(std::unique_ptr<Window> window) {
         });
         t.top_level.insert(first_plain, w.handle);
     }
+    restack(w);
+    publish_window(w.handle); // a child that landed where its z already says
     return w;
 }
 
@@ -100,6 +180,7 @@ void erase_window(HWND hwnd) {
     if (Window* parent = find_window(w->parent))
         unlink(parent->children);
     unlink(t.top_level);
+    desktop_release(hwnd);
     t.windows.erase(hwnd);
 }
 
@@ -133,6 +214,7 @@ void reorder_window(Window& w, HWND insert_after) {
         pos = it == list.end() ? list.begin() : it + 1;
     }
     list.insert(pos, w.handle);
+    restack(w);
 }
 
 HWND root_window(HWND hwnd) {

@@ -1,0 +1,71 @@
+// The desktop shared by every process of one machine root: a table of all windows and one
+// datagram socket per process (see protocol.h). The window manager publishes its windows
+// here; lookups of another process's windows and posts to them go through here.
+//
+// A process opens its desktop on first use and again when RADIODECK_ROOT changes. When the
+// directory is not private to this user the desktop is refused: every function then acts
+// as if no other process existed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// One window as the desktop knows it.
+struct DesktopWindow {
+    HWND handle = nullptr;
+    DWORD pid = 0;
+    DWORD thread_id = 0;
+    HWND parent = nullptr; // children only
+    HWND owner = nullptr;  // top-level windows only
+    UINT id = 0;           // control id of a child
+    DWORD style = 0;
+    DWORD ex_style = 0;
+    RECT rect{};    // screen coordinates for top-level windows, parent client for children
+    uint64_t z = 0; // see desktop_wire::Slot::z
+    std::string class_name;
+    std::string title; // at most 255 bytes
+};
+
+// The desktop directory of a machine root: $XDG_RUNTIME_DIR/radiodeck-<hash of the root's
+// canonical path> when XDG_RUNTIME_DIR names a usable directory, else <root>/desktop.
+std::filesystem::path desktop_directory_for(const std::filesystem::path& root);
+
+// Whether the desktop of the current machine root is open and usable.
+bool desktop_available();
+
+// A fresh desktop-wide handle for a window of this process, or null when the desktop is
+// unusable or full (the caller then makes a handle of its own).
+HWND desktop_allocate_handle();
+// Writes the state of a window this process holds; others are ignored.
+void desktop_publish(const DesktopWindow& window);
+// Releases the slot of a window this process holds.
+void desktop_release(HWND hwnd);
+// Whether a handle came from the current desktop to this process.
+bool desktop_holds(HWND hwnd);
+// A new z stamp: above (top) or below (bottom) every stamp given so far.
+uint64_t desktop_z_stamp(bool top);
+
+// A live window of any process, this one included.
+std::optional<DesktopWindow> desktop_window(HWND hwnd);
+// The live top-level windows, topmost first: the topmost band, then by stamp.
+std::vector<DesktopWindow> desktop_top_level();
+// The live children of a window, topmost first.
+std::vector<DesktopWindow> desktop_children(HWND parent);
+
+// Posts to another process's window. FALSE with ERROR_INVALID_WINDOW_HANDLE when the
+// window or its process is gone, ERROR_NOT_ENOUGH_QUOTA when its queue stays full.
+BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// For tools and tests: the file rewritten at every change of the table (watch it with
+// inotify), and the socket of the process that owns a window.
+std::optional<std::filesystem::path> desktop_change_file();
+std::optional<std::filesystem::path> desktop_socket_of(HWND hwnd);
+
+} // namespace platform

@@ -1,0 +1,166 @@
+// Opening the desktop of the machine root: the private directory, the lock, the mapped
+// window table and the change file. Nothing here runs again until the root changes.
+#include "desktop_state.h"
+
+#include "platform/kernel/machine.h"
+#include "platform/kernel/wait.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::desktop_detail {
+
+using namespace desktop_wire;
+
+struct DesktopHolder {
+    std::unique_ptr<Desktop> desktop;
+    std::string root;
+    bool opened = false;
+
+    ~DesktopHolder() {
+        // At exit the thread's wait is already gone: only the slots are given back.
+        if (desktop)
+            desktop->close(true);
+    }
+};
+
+namespace {
+
+DesktopHolder& holder() {
+    static DesktopHolder h;
+    return h;
+}
+
+// A forked child holds none of its parent's windows: it opens the desktop afresh.
+void forget_in_child() {
+    DesktopHolder& h = holder();
+    if (h.desktop) {
+        h.desktop->held().clear();
+        h.desktop->close(false);
+        h.desktop.reset();
+    }
+    h.opened = false;
+    h.root.clear();
+}
+
+int open_private_file(const std::filesystem::path& p) {
+    return ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+} // namespace
+
+Desktop* Desktop::current() {
+    DesktopHolder& h = holder();
+    std::string root = machine_root().string();
+    if (h.opened && root == h.root)
+        return h.desktop.get();
+    static bool fork_handler = [] { return pthread_atfork(nullptr, nullptr, forget_in_child); }();
+    (void)fork_handler;
+    if (h.desktop) {
+        h.desktop->close(false);
+        h.desktop.reset();
+    }
+    h.root = root;
+    h.opened = true;
+    std::unique_ptr<Desktop> d(new Desktop());
+    if (d->open(desktop_directory_for(root)))
+        h.desktop = std::move(d);
+    return h.desktop.get();
+}
+
+bool Desktop::open(const std::filesystem::path& dir) {
+    std::error_code ec;
+    if (dir.parent_path() == machine_root())
+        std::filesystem::create_directories(dir.parent_path(), ec);
+    if (!prepare_directory(dir))
+        return false;
+    dir_ = dir;
+    pid_ = static_cast<int>(::getpid());
+    start_ = process_start_time(pid_);
+    lock_fd_ = open_private_file(dir / "lock");
+    change_fd_ = open_private_file(dir / "changes");
+    table_fd_ = open_private_file(dir / "table");
+    if (lock_fd_ < 0 || change_fd_ < 0 || table_fd_ < 0)
+        return false;
+    Lock lock(*this, true);
+    struct stat st {};
+    if (::fstat(table_fd_, &st) != 0)
+        return false;
+    bool fresh = st.st_size == 0;
+    // A sparse file: pages of slots never used take no memory.
+    if (fresh && ::ftruncate(table_fd_, static_cast<off_t>(kTableBytes)) != 0)
+        return false;
+    if (!fresh && static_cast<size_t>(st.st_size) != kTableBytes)
+        return false;
+    map_ = ::mmap(nullptr, kTableBytes, PROT_READ | PROT_WRITE, MAP_SHARED, table_fd_, 0);
+    if (map_ == MAP_FAILED) {
+        map_ = nullptr;
+        return false;
+    }
+    header_ = static_cast<TableHeader*>(map_);
+    slots_ = reinterpret_cast<Slot*>(static_cast<char*>(map_) + sizeof(TableHeader));
+    if (fresh) {
+        std::memset(header_, 0, sizeof *header_);
+        header_->magic = kTableMagic;
+        header_->version = kTableVersion;
+        header_->slot_count = kSlotCount;
+        header_->slot_size = sizeof(Slot);
+        header_->z_top = uint64_t{1} << 62;
+        header_->z_bottom = uint64_t{1} << 62;
+    }
+    return header_->magic == kTableMagic && header_->version == kTableVersion &&
+           header_->slot_count == kSlotCount && header_->slot_size == sizeof(Slot);
+}
+
+void Desktop::close(bool at_exit) {
+    if (header_ && !held_.empty() && pid_ == static_cast<int>(::getpid())) {
+        Lock lock(*this, true);
+        for (uint32_t h : held_)
+            free_slot(desktop_wire::slot_of(h));
+        changed();
+    }
+    held_.clear();
+    if (watch_ >= 0 && !at_exit)
+        remove_wait_fd(watch_);
+    watch_ = -1;
+    if (recv_fd_ >= 0 && pid_ == static_cast<int>(::getpid()))
+        ::unlink((dir_ / socket_name(pid_, start_)).c_str());
+    for (int* fd : {&lock_fd_, &table_fd_, &change_fd_, &recv_fd_, &send_fd_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+    if (map_)
+        ::munmap(map_, kTableBytes);
+    map_ = nullptr;
+    header_ = nullptr;
+    slots_ = nullptr;
+}
+
+Desktop::~Desktop() {
+    close(false);
+}
+
+Desktop::Lock::Lock(Desktop& d, bool exclusive) : fd_(d.lock_fd_) {
+    while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+    }
+}
+
+Desktop::Lock::~Lock() {
+    ::flock(fd_, LOCK_UN);
+}
+
+void Desktop::changed() {
+    uint64_t n = ++header_->changes;
+    // A write through the file, unlike a store to the mapping, wakes inotify watchers.
+    [[maybe_unused]] ssize_t w = ::pwrite(change_fd_, &n, sizeof n, 0);
+}
+
+} // namespace platform::desktop_detail

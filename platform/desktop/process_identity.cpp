@@ -1,0 +1,114 @@
+// Who owns a slot: a process id together with its start time, so that a later process that
+// got the same pid is not taken for the owner. And the desktop directory itself.
+#include "desktop_state.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::desktop_detail {
+
+uint64_t process_start_time(int pid) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", pid);
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char buf[1024];
+    ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    buf[n] = '\0';
+    // The command name may hold spaces and parentheses: fields count from the last ')'.
+    const char* p = std::strrchr(buf, ')');
+    if (!p)
+        return 0;
+    // After ')' come fields 3 (state) onwards; the start time is field 22.
+    for (int field = 2; field < 22; ++field) {
+        p = std::strchr(p + 1, ' ');
+        if (!p)
+            return 0;
+    }
+    return std::strtoull(p + 1, nullptr, 10);
+}
+
+bool process_alive(int pid, uint64_t start_time) {
+    if (pid <= 0)
+        return false;
+    if (::kill(pid, 0) != 0 && errno == ESRCH)
+        return false;
+    return process_start_time(pid) == start_time;
+}
+
+std::string socket_name(int pid, uint64_t start_time) {
+    return std::to_string(pid) + "." + std::to_string(start_time);
+}
+
+bool prepare_directory(const std::filesystem::path& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir.parent_path(), ec);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    bool ok = ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+              (st.st_mode & 077) == 0;
+    if (!ok) {
+        static std::set<std::string> told;
+        if (told.insert(dir.string()).second)
+            std::fprintf(stderr,
+                         "platform: %s is not a directory private to this user; windows of "
+                         "other processes stay out of sight\n",
+                         dir.c_str());
+    }
+    return ok;
+}
+
+namespace {
+
+// FNV-1a: stable across builds and runs, unlike std::hash.
+uint64_t fnv1a(const std::string& s) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+bool usable_runtime_dir(const char* dir) {
+    if (!dir || *dir != '/')
+        return false;
+    struct stat st {};
+    return ::stat(dir, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           ::access(dir, W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+} // namespace platform::desktop_detail
+
+namespace platform {
+
+std::filesystem::path desktop_directory_for(const std::filesystem::path& root) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!desktop_detail::usable_runtime_dir(runtime))
+        return root / "desktop";
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(root, ec);
+    if (ec)
+        canonical = root;
+    char name[40];
+    std::snprintf(name, sizeof name, "radiodeck-%012llx",
+                  static_cast<unsigned long long>(desktop_detail::fnv1a(canonical.string()) &
+                                                  0xFFFFFFFFFFFFull));
+    return std::filesystem::path(runtime) / name;
+}
+
+} // namespace platform

@@ -1,0 +1,102 @@
+// What the processes of one desktop share, byte for byte: the window table file that every
+// process maps, and the datagram that carries a posted message to another process. Both
+// are read from memory or sockets another process controls, so every value here is checked
+// by the reader before it is used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform::desktop_wire {
+
+// ---- The window table: <desktop>/table, a header followed by kSlotCount slots. ----
+// Written only under an exclusive flock of <desktop>/lock, read under a shared one.
+
+constexpr uint32_t kTableMagic = 0x54444452; // "RDDT"
+constexpr uint32_t kTableVersion = 1;
+constexpr uint32_t kSlotCount = 1024;
+constexpr size_t kClassBytes = 64;  // class names are at most 63 characters
+constexpr size_t kTitleBytes = 256; // titles beyond 255 bytes are truncated in the table
+
+struct TableHeader {
+    uint32_t magic;       // kTableMagic
+    uint32_t version;     // kTableVersion
+    uint32_t slot_count;  // kSlotCount
+    uint32_t slot_size;   // sizeof(Slot)
+    uint64_t z_top;       // last stamp given to a window raised to the top of its band
+    uint64_t z_bottom;    // last stamp given to a window sent to the bottom (counts down)
+    uint64_t changes;     // bumped at every change of any slot
+    uint32_t next_slot;   // where the search for a free slot starts (delays reuse)
+    uint32_t reserved[5]; // zero
+};
+static_assert(sizeof(TableHeader) == 64);
+
+enum SlotState : uint32_t {
+    kSlotFree = 0, // never used, or released; `generation` tells its last owner's handles
+    kSlotUsed = 1, // holds a window of the process `pid`
+};
+
+struct Slot {
+    uint32_t state;      // SlotState
+    uint32_t generation; // bumped when the slot is released; part of the window handle
+    int32_t pid;         // owner process
+    uint32_t tid;        // owner thread (GetWindowThreadProcessId)
+    uint64_t start_time; // owner's start time (/proc/PID/stat field 22): tells a reused pid
+    uint32_t parent;     // parent window handle of a child, 0 for a top-level window
+    uint32_t owner;      // owner window handle of a top-level window, else 0
+    uint32_t id;         // control id of a child window
+    uint32_t style;      // GWL_STYLE
+    uint32_t ex_style;   // GWL_EXSTYLE; WS_EX_TOPMOST puts a window in the topmost band
+    int32_t left;        // window rectangle: screen coordinates for a top-level window,
+    int32_t top;         //   the parent's client coordinates for a child
+    int32_t right;
+    int32_t bottom;
+    uint32_t reserved;            // zero
+    uint64_t z;                   // top-level: z stamp, higher is nearer the top within its band;
+                                  // child: position among its siblings, 0 is the top
+    char class_name[kClassBytes]; // NUL-terminated
+    char title[kTitleBytes];      // NUL-terminated, truncated at kTitleBytes - 1
+};
+static_assert(sizeof(Slot) == 392);
+static_assert(offsetof(Slot, z) % 8 == 0);
+
+constexpr size_t kTableBytes = sizeof(TableHeader) + kSlotCount * sizeof(Slot);
+
+// Window handles are desktop-wide: (generation & 0x7FFF) << 16 | slot << 1. The generation
+// is never 0 in a handle, so a handle is at least 0x10000 and below 0x80000000 (module and
+// GDI handles start at 0xA0000000); the low bit is clear (windows made without the desktop
+// get odd handles). A stale handle of a reused slot differs in its generation.
+constexpr uint32_t handle_of(uint32_t slot, uint32_t generation) {
+    uint32_t g = generation & 0x7FFF;
+    return (g == 0 ? 1 : g) << 16 | slot << 1;
+}
+constexpr uint32_t slot_of(uint32_t handle) {
+    return (handle & 0xFFFF) >> 1;
+}
+constexpr bool is_table_handle(uint32_t handle) {
+    return handle >= 0x10000 && handle < 0x80000000 && !(handle & 1) &&
+           slot_of(handle) < kSlotCount;
+}
+
+// ---- A posted message: one datagram to <desktop>/<pid>.<start_time>, the owner's socket. ----
+// The receiver takes the sender's uid from SCM_CREDENTIALS and drops datagrams of another
+// user, of another size, magic or version, and those for a window that is not its own.
+
+constexpr uint32_t kPostMagic = 0x4D504452; // "RDPM"
+constexpr uint16_t kPostVersion = 1;
+
+struct PostDatagram {
+    uint32_t magic;      // kPostMagic
+    uint16_t version;    // kPostVersion
+    uint16_t size;       // sizeof(PostDatagram)
+    uint32_t target;     // window handle of the receiver's window
+    uint32_t message;    // the message number
+    uint64_t wparam;     // WPARAM, as posted
+    uint64_t lparam;     // LPARAM, as posted (a window handle stays valid: handles are
+                         // desktop-wide)
+    uint32_t sender_pid; // informational only: the kernel's credentials are what count
+    uint32_t reserved;   // zero
+};
+static_assert(sizeof(PostDatagram) == 40);
+
+} // namespace platform::desktop_wire

@@ -1,6 +1,8 @@
 // The process entry of programs built on the framework: hands over to AfxWinMain.
 #include <afxwin.h>
 
+#include "platform/kernel/startup.h"
+
 #include <string>
 
 int main(int argc, char** argv) {
@@ -11,5 +13,6 @@ int main(int argc, char** argv) {
             command_line += ' ';
         command_line += argv[i];
     }
-    return AfxWinMain(::GetModuleHandleA(NULL), NULL, command_line.data(), SW_SHOWDEFAULT);
+    return AfxWinMain(::GetModuleHandleA(NULL), NULL, command_line.data(),
+                      platform::startup_show_command());
 }

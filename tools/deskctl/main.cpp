@@ -1,0 +1,67 @@
+// deskctl: the desktop of the machine in RADIODECK_ROOT, from the command line.
+#include "deskctl.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const deskctl::Args&);
+    const char* synopsis;
+};
+
+// One row per command; later commands join here.
+constexpr Command kCommands[] = {
+    {"list", deskctl::run_list, "list [--all]"},
+    {"post", deskctl::run_post, "post WINDOW MSG WPARAM LPARAM"},
+    {"wait", deskctl::run_wait, "wait WINDOW [--visible|--hidden|--gone] [--timeout SECONDS]"},
+};
+
+int help() {
+    std::cout << "usage: deskctl COMMAND [ARGS]\n\n";
+    for (const Command& c : kCommands)
+        std::cout << "  deskctl " << c.synopsis << "\n";
+    std::cout << R"(
+Acts on the desktop of the machine in RADIODECK_ROOT.
+
+list prints one line per top-level window, topmost first:
+  HANDLE PID "CLASS" "TITLE" visible|hidden enabled|disabled (LEFT,TOP)-(RIGHT,BOTTOM)
+  e.g. 0x00010042 1234 "#32770" "Radiodeck" hidden enabled (357,287)-(661,433)
+with --all, each window's children follow it, indented two spaces per level:
+  HANDLE id=ID "CLASS" "TITLE" visible|hidden enabled|disabled (LEFT,TOP)-(RIGHT,BOTTOM)
+HANDLE is 0x and eight hex digits. visible and disabled are the window's own WS_VISIBLE and
+WS_DISABLED styles. A top-level window's rectangle is in screen coordinates, a child's in
+its parent's client coordinates. In quoted text, " and \ are escaped with \ and other
+control bytes are written \xNN. Titles longer than 255 bytes are cut there.
+
+WINDOW is a handle (0x hex or decimal) or CLASS:TITLE, the first window that FindWindowA
+finds (class letter case ignored, title exact; an empty CLASS or TITLE matches any).
+MSG is a number or WM_NULL, WM_CLOSE, WM_COMMAND, WM_TIMER, WM_POWERBROADCAST, WM_USER or
+WM_APP, optionally +N (WM_USER+5). WM_QUIT is not a window message and is refused.
+WPARAM and LPARAM are decimal or 0x hex.
+
+wait blocks until WINDOW exists (the default), is visible, is hidden or is gone; the
+timeout (default 10 seconds) may have a fraction.
+
+Exit status: 0 done, 1 no such window / timed out / the desktop cannot be used, 2 usage.
+)";
+    return deskctl::kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return deskctl::fail(deskctl::kExitUsage, "expected a command; see deskctl --help");
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+        !std::strcmp(argv[1], "help"))
+        return help();
+    deskctl::Args args(argv + 2, argv + argc);
+    for (const Command& c : kCommands)
+        if (!std::strcmp(argv[1], c.name))
+            return c.run(args);
+    return deskctl::fail(deskctl::kExitUsage,
+                         std::string("unknown command ") + argv[1] + "; see deskctl --help");
+}

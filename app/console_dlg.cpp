@@ -1,6 +1,10 @@
 #include "console_dlg.h"
 
 BEGIN_MESSAGE_MAP(CConsoleDlg, CDialog)
+ON_WM_TIMER()
+ON_WM_WINDOWPOSCHANGING()
+ON_COMMAND(ID_TRAY_EXIT, OnExit)
+ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
 END_MESSAGE_MAP()
 
 CConsoleDlg::CConsoleDlg(CWnd* pParent)

@@ -19,6 +19,12 @@
 #define RSTS_WLAN_ON 0x01
 #define RSTS_BT_ON 0x02
 
+// The tray icon's callback message; a second start posts it to the running console too.
+#define WM_TRAY_NOTIFY (WM_USER + 2)
+
+// The console's window title, by which a second start finds the running instance.
+#define CONSOLE_TITLE "Radiodeck"
+
 // OsdCode: the command ids the on-screen display understands, each naming what it announces.
 enum OsdCode {
     OSD_WLAN_ON = 94,
@@ -32,6 +38,8 @@ enum OsdCode {
 // The peers' windows, found once and kept for the run (peers/).
 extern HWND g_hOsdWnd;
 extern HWND g_hHotkeyServiceWnd;
+// The timer that hides the console right after start-up (app/).
+extern UINT_PTR g_nHideTimerId;
 
 class CConsoleDlg : public CDialog {
 public:
@@ -45,6 +53,9 @@ public:
     // Settings (settings/).
     int LoadSettings();
     int SaveSettings(int wlan, int bt, int display, int toggle);
+
+    // The tray (ui/).
+    afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
 
     // Peer notifications (peers/).
     int RequestOsd(int code);
@@ -72,6 +83,12 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    // Start-up and lifetime (app/).
+    afx_msg void OnTimer(UINT nIDEvent);
+    afx_msg void OnWindowPosChanging(WINDOWPOS* lpwndpos);
+    afx_msg void OnExit();
 
     DECLARE_MESSAGE_MAP()
 };

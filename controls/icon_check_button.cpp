@@ -36,6 +36,13 @@ void CIconCheckButton::SetCheck(int nCheck, BOOL bRepaint) {
         ::InvalidateRect(m_hWnd, NULL, TRUE);
 }
 
+void CIconCheckButton::SetTransparent(BOOL bRepaint) {
+    m_bTransparent = TRUE;
+    m_bmpBk.DeleteObject();
+    if (bRepaint == 1)
+        ::InvalidateRect(m_hWnd, NULL, TRUE);
+}
+
 BOOL CIconCheckButton::OnClicked() {
     if (m_bIsCheckBox) {
         m_nCheck = m_nCheck == 0 ? 1 : 0;

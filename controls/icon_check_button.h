@@ -17,6 +17,8 @@ public:
 
     // Check boxes only: stores 1 for any non-zero value; repaints when bRepaint is exactly 1.
     void SetCheck(int nCheck, BOOL bRepaint);
+    // Draws over a snapshot of the parent's background from now on; drops a cached one.
+    void SetTransparent(BOOL bRepaint);
     int GetCheck() const { return m_nCheck; }
 
     BOOL m_bTransparent;

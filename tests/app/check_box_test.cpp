@@ -43,6 +43,7 @@ public:
     std::vector<int> seen;
 
 protected:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
     afx_msg void OnWlanClicked() { seen.push_back(m_btnWlan.GetCheck()); }
     DECLARE_MESSAGE_MAP()
 };

@@ -6,10 +6,20 @@
 
 namespace testing_support {
 
+namespace {
+
+// The console window with its controls bound, before any step of the start-up runs.
+class BareConsole : public CConsoleDlg {
+protected:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
+};
+
+} // namespace
+
 void ConsoleFixture::start(const machine::FirmwareProfile& profile) {
     ASSERT_EQ(machine::init_notebook(profile), static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_TRUE(OpenAcpiDevice());
-    dlg_ = std::make_unique<CConsoleDlg>();
+    dlg_ = std::make_unique<BareConsole>();
     ASSERT_TRUE(dlg_->Create(IDD_CONSOLE));
 }
 

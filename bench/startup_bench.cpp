@@ -1,0 +1,168 @@
+// The program's start-up and its idle life, on a simulated notebook of its own with the
+// hotkey service and the on-screen display present:
+//   - the time from starting the process to its console being titled and hidden (median);
+//   - the resident memory of the running program afterwards;
+//   - the system calls the idle program makes over ten seconds (the goal is none).
+// Usage: bench_startup BIN_DIR [RUNS]   (BIN_DIR holds radiodeck, keywatch, notebookctl)
+#include "machine/notebookctl/notebook_setup.h"
+#include "platform/desktop/desktop.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::string& program, std::vector<std::string> args = {}) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    return pid;
+}
+
+std::optional<platform::DesktopWindow> find_top(const char* cls, const char* title) {
+    for (const platform::DesktopWindow& w : platform::desktop_top_level())
+        if (w.class_name == cls && w.title == title)
+            return w;
+    return std::nullopt;
+}
+
+// Blocks on the desktop's change file until `done` holds or `seconds` pass.
+template <typename Pred> bool wait_for(Pred done, int seconds) {
+    auto change = platform::desktop_change_file();
+    int fd = inotify_init1(IN_CLOEXEC);
+    if (change)
+        inotify_add_watch(fd, change->parent_path().c_str(),
+                          IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    bool ok = done();
+    while (!ok && Clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0))) > 0) {
+            char buffer[4096];
+            (void)!read(fd, buffer, sizeof buffer);
+        }
+        ok = done();
+    }
+    close(fd);
+    return ok;
+}
+
+bool console_settled() {
+    auto w = find_top("#32770", "Radiodeck");
+    return w && !(w->style & WS_VISIBLE);
+}
+
+long status_field(pid_t pid, const char* key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0)
+            return std::strtol(line.c_str() + std::string(key).size(), nullptr, 10);
+    return -1;
+}
+
+void end_console(pid_t pid) {
+    if (auto w = find_top("#32770", "Radiodeck"))
+        PostMessageA(w->handle, WM_COMMAND, 32771, 0); // the tray's Exit
+    int status = 0;
+    for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+        usleep(10000);
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_startup BIN_DIR [RUNS]\n");
+        return 2;
+    }
+    std::string bin = argv[1];
+    int runs = argc > 2 ? std::atoi(argv[2]) : 20;
+    std::string root_pattern =
+        (std::filesystem::temp_directory_path() / "radiodeck-bench-XXXXXX").string();
+    std::filesystem::path root = mkdtemp(root_pattern.data());
+    setenv("RADIODECK_ROOT", root.c_str(), 1);
+    if (machine::init_notebook({}) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "cannot set up the notebook in %s\n", root.c_str());
+        return 1;
+    }
+    pid_t keywatch = spawn(bin + "/keywatch");
+    wait_for([] { return find_top("KEYWATCH", "KEYWATCH").has_value(); }, 10);
+
+    std::vector<double> times;
+    pid_t last = -1;
+    for (int i = 0; i < runs; ++i) {
+        auto start = Clock::now();
+        pid_t pid = spawn(bin + "/radiodeck");
+        if (pid < 0 || !wait_for(console_settled, 30)) {
+            std::fprintf(stderr, "the console did not come up in run %d\n", i + 1);
+            return 1;
+        }
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        if (i + 1 < runs)
+            end_console(pid);
+        else
+            last = pid;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("start to hidden console: median %.1f ms (min %.1f, max %.1f, %d runs)\n",
+                times[times.size() / 2], times.front(), times.back(), runs);
+    std::printf("resident memory after start: %ld kB\n", status_field(last, "VmRSS:"));
+
+    long switches_before = status_field(last, "voluntary_ctxt_switches:") +
+                           status_field(last, "nonvoluntary_ctxt_switches:");
+    bool strace = std::system("command -v strace >/dev/null 2>&1") == 0;
+    if (strace) {
+        std::string cmd = "timeout -s INT 10 strace -c -f -p " + std::to_string(last) + " -o " +
+                          (root / "strace.txt").string() + " >/dev/null 2>&1";
+        (void)!std::system(cmd.c_str());
+        std::ifstream in(root / "strace.txt");
+        std::string line, total = "0";
+        while (std::getline(in, line))
+            if (line.find("total") != std::string::npos) {
+                char buf[64] = "";
+                std::sscanf(line.c_str(), "%*s %*s %*s %63s", buf);
+                total = buf;
+            }
+        std::printf("system calls while idle for 10 s: %s (strace)\n", total.c_str());
+    } else {
+        sleep(10);
+    }
+    long switches_after = status_field(last, "voluntary_ctxt_switches:") +
+                          status_field(last, "nonvoluntary_ctxt_switches:");
+    std::printf("context switches while idle for 10 s: %ld%s\n", switches_after - switches_before,
+                strace ? " (strace attaching counts a few)" : "");
+
+    end_console(last);
+    kill(keywatch, SIGTERM);
+    waitpid(keywatch, nullptr, 0);
+    if (auto osd = find_top("ZEBOSD", "ZEBOSD"))
+        kill(static_cast<pid_t>(osd->pid), SIGTERM);
+    std::filesystem::remove_all(root);
+    return 0;
+}

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace testing_support {
@@ -26,6 +27,7 @@ private:
     std::filesystem::path root_;
     platform::VirtualClock* clock_ = nullptr;
     std::unique_ptr<platform::Clock> previous_clock_;
+    std::optional<std::string> previous_runtime_;
 };
 
 // A temporary directory removed when the object goes.

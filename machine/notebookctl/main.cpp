@@ -2,8 +2,10 @@
 // ($RADIODECK_ROOT). Each command is one entry of the table below.
 #include "machine/acpi/firmware.h"
 #include "machine/notebookctl/notebook_setup.h"
+#include "machine/osd/osd_journal.h"
 
 #include "platform/kernel/machine.h"
+#include "platform/kernel/paths.h"
 
 #include <cstdio>
 #include <string>
@@ -61,6 +63,24 @@ int run_init(const Args& args) {
     }
     if (DWORD error = machine::init_notebook(profile); error != ERROR_SUCCESS)
         return fail_with("cannot set up " + platform::machine_root().string(), error);
+    // A fresh notebook has announced nothing yet.
+    std::error_code ec;
+    std::filesystem::remove(machine::osd_journal_path(), ec);
+    // The on-screen display is built beside this tool; a notebook without it still works, the
+    // console only cannot find it.
+    std::filesystem::path osd = platform::program_directory() / "zebosd";
+    if (DWORD error = machine::install_osd_program(osd); error != ERROR_SUCCESS)
+        std::fprintf(stderr, "notebookctl: on-screen display not installed: %s (error %u)\n",
+                     osd.c_str(), error);
+    return kOk;
+}
+
+// The on-screen display's announcements, oldest first: "<code> <text>" per line.
+int run_osd(const Args& args) {
+    if (!args.empty())
+        return kUsage;
+    for (const machine::OsdJournalEntry& entry : machine::read_osd_journal())
+        std::printf("%d %s\n", entry.code, entry.text.c_str());
     return kOk;
 }
 
@@ -131,6 +151,7 @@ const Command kCommands[] = {
     {"set", "wlan|bluetooth on|off", run_set, true},
     {"driver", "install|uninstall", run_driver, true},
     {"user", "admin|standard", run_user, true},
+    {"osd", "", run_osd, false},
 };
 
 int usage(const Command* command) {

@@ -32,6 +32,35 @@ DWORD init_notebook(const FirmwareProfile& profile) {
     return ERROR_SUCCESS;
 }
 
+DWORD install_osd_program(const std::filesystem::path& source) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec))
+        return ERROR_FILE_NOT_FOUND;
+    fs::path folder = platform::machine_path("drive_c/WINDOWS/ZEB0100");
+    fs::create_directories(folder, ec);
+    if (ec)
+        return platform::win32_error_from_errno(ec.value());
+    // Copied under a temporary name and renamed, so that a running copy keeps its file and a
+    // start never sees half a program.
+    fs::path target = folder / "ZEBOSD.EXE";
+    fs::path temporary = folder / "ZEBOSD.EXE.new";
+    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::permissions(temporary,
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec,
+                        ec);
+    if (!ec)
+        fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return platform::win32_error_from_errno(ec.value());
+    }
+    return ERROR_SUCCESS;
+}
+
 bool notebook_exists() {
     std::error_code ec;
     return std::filesystem::is_regular_file(firmware_path(), ec);

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 namespace machine {
 
 // Creates or resets the machine root: the firmware with this profile (switch on, every radio
@@ -13,6 +15,11 @@ namespace machine {
 // user an administrator, and drive C: with its Windows directory. ERROR_SUCCESS or the Win32
 // error of the first step that failed.
 DWORD init_notebook(const FirmwareProfile& profile);
+
+// Installs the on-screen display program `source` as C:\WINDOWS\ZEB0100\ZEBOSD.EXE,
+// executable, replacing an older copy. ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when `source` does
+// not exist, or the Win32 error of the copy.
+DWORD install_osd_program(const std::filesystem::path& source);
 
 // Whether the machine root holds a notebook (its firmware file exists).
 bool notebook_exists();

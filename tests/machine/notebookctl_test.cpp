@@ -98,7 +98,7 @@ TEST_F(Notebookctl, MistakesAreExplained) {
 
     const std::string usage =
         "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | status | "
-        "set wlan|bluetooth on|off | driver install|uninstall | user admin|standard\n";
+        "set wlan|bluetooth on|off | driver install|uninstall | user admin|standard | osd\n";
     EXPECT_EQ(run("").err, usage);
     Outcome unknown = run("reboot");
     EXPECT_EQ(unknown.code, 2);

@@ -3,6 +3,7 @@
 // sleeps or polls on a timer.
 #pragma once
 
+#include <cerrno>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/syscall.h>
@@ -61,6 +62,18 @@ inline int wait_for_exit(pid_t pid, std::chrono::milliseconds limit = std::chron
     if (waitpid(pid, &status, 0) != pid)
         return -1;
     return status;
+}
+
+// Waits for any process, a child or not, to end (a process that is not a child is not reaped
+// here). False when it still runs after the limit.
+inline bool wait_gone(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0)
+        return errno == ESRCH;
+    pollfd p{fd, POLLIN, 0};
+    int ready = poll(&p, 1, static_cast<int>(limit.count()));
+    close(fd);
+    return ready > 0;
 }
 
 } // namespace testing_support

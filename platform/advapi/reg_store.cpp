@@ -2,6 +2,7 @@
 
 #include "reg_file.h"
 
+#include "platform/kernel/atomic_file.h"
 #include "platform/kernel/machine.h"
 
 #include <winerror.h>
@@ -12,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -66,42 +66,6 @@ Fd open_lock(bool create) {
     return Fd(fd);
 }
 
-// The whole file; an empty string for a missing one.
-std::optional<std::string> read_file(const std::filesystem::path& path, int& err) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        err = errno;
-        return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-    }
-    std::string text;
-    char buf[16384];
-    while (true) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            err = errno;
-            return std::nullopt;
-        }
-        if (n == 0)
-            return text;
-        text.append(buf, static_cast<size_t>(n));
-    }
-}
-
-bool write_all(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The last text read or written and its parse. The file is small, so the text itself is
 // the test for a change: an inode, size and timestamp can all repeat when a file is
 // replaced within one timestamp tick, its contents cannot.
@@ -115,10 +79,12 @@ std::mutex cache_mutex;
 Cache cache;
 
 LONG load(const std::filesystem::path& path, Key& out) {
-    int err = 0;
-    auto text = read_file(path, err);
+    DWORD error = ERROR_SUCCESS;
+    auto text = read_whole_file(path, error);
+    if (!text && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+        text = ""; // no file yet: an empty registry
     if (!text)
-        return error_from_errno(err, ERROR_CANTREAD);
+        return error == ERROR_ACCESS_DENIED ? ERROR_ACCESS_DENIED : ERROR_CANTREAD;
     std::lock_guard guard(cache_mutex);
     if (cache.hive && cache.path == path.string() && cache.text == *text) {
         out = *cache.hive;
@@ -135,31 +101,11 @@ LONG load(const std::filesystem::path& path, Key& out) {
 
 LONG store(const std::filesystem::path& path, const Key& hive) {
     std::string text = format_reg_file(hive, std::string(kRootName));
-    std::filesystem::path tmp = path;
-    tmp += ".tmp";
-    mode_t mode = 0644;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    // One name suffices: only the holder of the exclusive lock writes it, and a file left
-    // by a writer that died is simply truncated.
-    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
-    if (fd.get() < 0)
-        return error_from_errno(errno, ERROR_CANTWRITE);
-    if (!write_all(fd.get(), text) || ::fsync(fd.get()) != 0) {
-        int err = errno;
-        ::unlink(tmp.c_str());
-        return error_from_errno(err, ERROR_CANTWRITE);
-    }
-    ::close(fd.release());
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(tmp.c_str());
-        return error_from_errno(err, ERROR_CANTWRITE);
-    }
-    Fd dir(::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
+    // Only the holder of the exclusive lock writes; a reader sees the old or the new hive.
+    DWORD error = replace_file(path, text);
+    if (error != ERROR_SUCCESS)
+        return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_ENOUGH_MEMORY ? error
+                                                                                : ERROR_CANTWRITE;
     std::lock_guard guard(cache_mutex);
     cache = Cache{path.string(), std::move(text), hive};
     return ERROR_SUCCESS;

@@ -29,6 +29,7 @@ struct DesktopWindow {
     DWORD ex_style = 0;
     RECT rect{};    // screen coordinates for top-level windows, parent client for children
     uint64_t z = 0; // see desktop_wire::Slot::z
+    std::optional<UINT> box_type; // a message box's MB_ type
     std::string class_name;
     std::string title; // at most 255 bytes
 };
@@ -62,6 +63,14 @@ std::vector<DesktopWindow> desktop_children(HWND parent);
 // Posts to another process's window. FALSE with ERROR_INVALID_WINDOW_HANDLE when the
 // window or its process is gone, ERROR_NOT_ENOUGH_QUOTA when its queue stays full.
 BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// Moves the cursor of the process that owns a window (see desktop_wire::CursorDatagram);
+// messages posted to it afterwards arrive after the move. Errors as desktop_post.
+BOOL desktop_move_cursor(HWND hwnd, POINT screen);
+
+// Wakes those who watch the change file, for shared state kept beside the window table
+// (the tray's icons).
+void desktop_signal_change();
 
 // For tools and tests: the file rewritten at every change of the table (watch it with
 // inotify), and the socket of the process that owns a window.

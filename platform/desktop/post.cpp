@@ -3,6 +3,7 @@
 #include "desktop_state.h"
 
 #include "platform/kernel/wait.h"
+#include "platform/user/input.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
 
@@ -92,12 +93,20 @@ void Desktop::drain_socket() {
         // A peer of another user is refused, as is anything not exactly our datagram.
         if (!cred || cred->uid != ::getuid() || (mh.msg_flags & (MSG_TRUNC | MSG_CTRUNC)))
             continue;
-        if (n != static_cast<ssize_t>(sizeof d) || d.magic != kPostMagic ||
-            d.version != kPostVersion || d.size != sizeof d)
+        if (n != static_cast<ssize_t>(sizeof d))
             continue;
         // Only a live window this process holds on this desktop may receive.
         HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(d.target));
         if (!held_.count(d.target) || !find_window(target))
+            continue;
+        if (d.magic == kCursorMagic) {
+            CursorDatagram c;
+            std::memcpy(&c, &d, sizeof c);
+            if (c.version == kCursorVersion && c.size == sizeof c)
+                place_cursor(POINT{c.x, c.y});
+            continue;
+        }
+        if (d.magic != kPostMagic || d.version != kPostVersion || d.size != sizeof d)
             continue;
         post_message(target, d.message, static_cast<WPARAM>(d.wparam),
                      static_cast<LPARAM>(d.lparam));
@@ -111,7 +120,10 @@ namespace platform {
 using desktop_detail::Desktop;
 using namespace desktop_wire;
 
-BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+namespace {
+
+// Sends one datagram to the socket of the process that owns `hwnd`.
+BOOL send_to_owner(HWND hwnd, const void* datagram, size_t size) {
     Desktop* d = Desktop::current();
     std::optional<DesktopWindow> w = desktop_window(hwnd);
     if (!d || !w) {
@@ -132,21 +144,12 @@ BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
-    PostDatagram dg{};
-    dg.magic = kPostMagic;
-    dg.version = kPostVersion;
-    dg.size = sizeof dg;
-    dg.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
-    dg.message = msg;
-    dg.wparam = static_cast<uint64_t>(wparam);
-    dg.lparam = static_cast<uint64_t>(lparam);
-    dg.sender_pid = static_cast<uint32_t>(d->own_pid());
     ssize_t n;
     do {
-        n = ::sendto(fd, &dg, sizeof dg, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&addr),
+        n = ::sendto(fd, datagram, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&addr),
                      sizeof addr);
     } while (n < 0 && errno == EINTR);
-    if (n == static_cast<ssize_t>(sizeof dg))
+    if (n == static_cast<ssize_t>(size))
         return TRUE;
     if (errno == EAGAIN || errno == EWOULDBLOCK) {
         SetLastError(ERROR_NOT_ENOUGH_QUOTA);
@@ -157,6 +160,38 @@ BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         d->reclaim_process(static_cast<int>(w->pid), start);
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
+}
+
+uint32_t own_pid() {
+    Desktop* d = Desktop::current();
+    return d ? static_cast<uint32_t>(d->own_pid()) : 0;
+}
+
+} // namespace
+
+BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    PostDatagram dg{};
+    dg.magic = kPostMagic;
+    dg.version = kPostVersion;
+    dg.size = sizeof dg;
+    dg.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+    dg.message = msg;
+    dg.wparam = static_cast<uint64_t>(wparam);
+    dg.lparam = static_cast<uint64_t>(lparam);
+    dg.sender_pid = own_pid();
+    return send_to_owner(hwnd, &dg, sizeof dg);
+}
+
+BOOL desktop_move_cursor(HWND hwnd, POINT screen) {
+    CursorDatagram dg{};
+    dg.magic = kCursorMagic;
+    dg.version = kCursorVersion;
+    dg.size = sizeof dg;
+    dg.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+    dg.x = screen.x;
+    dg.y = screen.y;
+    dg.sender_pid = own_pid();
+    return send_to_owner(hwnd, &dg, sizeof dg);
 }
 
 } // namespace platform

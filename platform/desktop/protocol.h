@@ -51,7 +51,7 @@ struct Slot {
     int32_t top;         //   the parent's client coordinates for a child
     int32_t right;
     int32_t bottom;
-    uint32_t reserved;            // zero
+    uint32_t box_type;            // a message box: kMessageBoxMark | its MB_ type; else zero
     uint64_t z;                   // top-level: z stamp, higher is nearer the top within its band;
                                   // child: position among its siblings, 0 is the top
     char class_name[kClassBytes]; // NUL-terminated
@@ -59,6 +59,9 @@ struct Slot {
 };
 static_assert(sizeof(Slot) == 392);
 static_assert(offsetof(Slot, z) % 8 == 0);
+
+// Marks a message box's box_type, so that MB_OK (0) is told from any other window.
+constexpr uint32_t kMessageBoxMark = 0x80000000;
 
 constexpr size_t kTableBytes = sizeof(TableHeader) + kSlotCount * sizeof(Slot);
 
@@ -98,5 +101,27 @@ struct PostDatagram {
     uint32_t reserved;   // zero
 };
 static_assert(sizeof(PostDatagram) == 40);
+
+// ---- Where the cursor is: one datagram to the same socket, before posted messages. ----
+// The cursor is per process here. The shell sends this before it posts a tray icon's mouse
+// messages to the icon's owner, so that the owner's GetCursorPos sees the icon's place when
+// its callback runs (it opens the tray menu there). Datagrams of one sender arrive in order.
+// Checked as a PostDatagram is (credentials, size, magic, version, a window of the receiver).
+
+constexpr uint32_t kCursorMagic = 0x43504452; // "RDPC"
+constexpr uint16_t kCursorVersion = 1;
+
+struct CursorDatagram {
+    uint32_t magic;   // kCursorMagic
+    uint16_t version; // kCursorVersion
+    uint16_t size;    // sizeof(CursorDatagram)
+    uint32_t target;  // a window of the receiver (whose process's cursor moves)
+    int32_t x;        // screen coordinates of the cursor
+    int32_t y;
+    uint32_t sender_pid;  // informational only
+    uint32_t reserved[4]; // zero
+};
+// As large as a PostDatagram: the receiver reads both kinds into one buffer.
+static_assert(sizeof(CursorDatagram) == sizeof(PostDatagram));
 
 } // namespace platform::desktop_wire

@@ -106,6 +106,8 @@ DesktopWindow window_of(const Slot& s, uint32_t index) {
     w.ex_style = s.ex_style;
     w.rect = RECT{s.left, s.top, s.right, s.bottom};
     w.z = s.z;
+    if (s.box_type & kMessageBoxMark)
+        w.box_type = s.box_type & ~kMessageBoxMark;
     w.class_name = bounded(s.class_name, sizeof s.class_name);
     w.title = bounded(s.title, sizeof s.title);
     return w;
@@ -205,6 +207,7 @@ void desktop_publish(const DesktopWindow& w) {
     s->right = w.rect.right;
     s->bottom = w.rect.bottom;
     s->z = w.z;
+    s->box_type = w.box_type ? (*w.box_type & ~kMessageBoxMark) | kMessageBoxMark : 0;
     desktop_detail::copy_bounded(s->class_name, sizeof s->class_name, w.class_name);
     desktop_detail::copy_bounded(s->title, sizeof s->title, w.title);
     d->changed();
@@ -274,6 +277,14 @@ std::vector<DesktopWindow> desktop_children(HWND parent) {
     std::stable_sort(out.begin(), out.end(),
                      [](const DesktopWindow& a, const DesktopWindow& b) { return a.z < b.z; });
     return out;
+}
+
+void desktop_signal_change() {
+    Desktop* d = Desktop::current();
+    if (!d)
+        return;
+    Desktop::Lock lock(*d, true);
+    d->changed();
 }
 
 std::optional<std::filesystem::path> desktop_change_file() {

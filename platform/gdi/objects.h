@@ -37,6 +37,7 @@ struct Icon final : Object {
     int height = 0;
     POINT hotspot{};
     bool shared = false;         // from LoadIconA or LR_SHARED: DestroyIcon keeps it
+    uint32_t resource_id = 0;    // the integer id it was loaded by; 0 for a named or made one
     std::vector<uint32_t> color; // BGRA, alpha 0 where the mask is transparent
     std::vector<uint8_t> mask;   // 1 = transparent (AND mask bit set)
     Kind kind() const override { return Kind::icon; }

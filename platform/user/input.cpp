@@ -75,6 +75,10 @@ UINT WINAPI GetDoubleClickTime() {
 
 namespace platform {
 
+void place_cursor(POINT screen) {
+    g_cursor = screen;
+}
+
 void move_mouse(POINT screen) {
     g_cursor = screen;
     post_mouse(WM_MOUSEMOVE, 0, screen);

@@ -9,6 +9,10 @@ namespace platform {
 // Moves the cursor; the window under it (or the capture window) gets WM_MOUSEMOVE.
 void move_mouse(POINT screen);
 
+// Puts the cursor somewhere without moving over windows: where the shell clicked a tray
+// icon, which lies outside every window.
+void place_cursor(POINT screen);
+
 // A left click at a screen point: press and release, a double click when `twice`.
 void click_at(POINT screen, bool twice = false);
 

@@ -84,6 +84,13 @@ std::vector<MessageBoxInfo> open_message_boxes() {
     return open_boxes();
 }
 
+std::optional<UINT> message_box_type(HWND box) {
+    for (const MessageBoxInfo& i : open_boxes())
+        if (i.box == box)
+            return i.type;
+    return std::nullopt;
+}
+
 bool press_message_box(HWND box, int id) {
     bool open = std::any_of(open_boxes().begin(), open_boxes().end(),
                             [box](const MessageBoxInfo& i) { return i.box == box; });
@@ -144,6 +151,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     SendMessageA(box, DM_SETDEFID, specs[default_index].id, 0);
 
     open_boxes().push_back({box, owner, title, body, type});
+    publish_window(box); // now with its type, for tools that answer boxes of other processes
     // Modal to its owner, as the dialog manager makes a dialog box.
     bool disabled_owner = top_owner && IsWindowEnabled(top_owner);
     if (disabled_owner)

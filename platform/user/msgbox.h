@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct MessageBoxInfo {
 
 // The open message boxes of this process, oldest first.
 std::vector<MessageBoxInfo> open_message_boxes();
+
+// The MB_ type of an open message box of this process (published on the desktop for tools).
+std::optional<UINT> message_box_type(HWND box);
 
 // Presses the box's button with that id (IDOK, IDCANCEL, ...) as a user's click does.
 // False when there is no such box or button.

@@ -156,6 +156,8 @@ HICON load_icon_resource(HMODULE module, LPCSTR name, bool cursor, int cx, int c
     if (width != icon->width || height != icon->height)
         icon = scale_icon(*icon, width, height);
     icon->shared = shared;
+    if (IS_INTRESOURCE(name))
+        icon->resource_id = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(name));
     HICON handle = gdi::create_icon(std::move(*icon));
     if (shared && handle) {
         SharedImages& s = shared_images();
@@ -181,6 +183,7 @@ HICON system_image(uintptr_t id, bool cursor) {
     gdi::Icon icon;
     icon.is_icon = !cursor;
     icon.shared = true;
+    icon.resource_id = static_cast<uint32_t>(id);
     icon.width = icon.height = default_icon_size;
     icon.color.assign(32 * 32, 0);
     icon.mask.assign(32 * 32, 1);

@@ -1,5 +1,6 @@
 // The process's windows: handle allocation, lookup, the parent/child tree and z-order.
 #include "window.h"
+#include "msgbox.h"
 #include "window_class.h"
 
 #include "platform/desktop/desktop.h"
@@ -114,6 +115,7 @@ void publish_window(HWND hwnd) {
     d.z = w->z;
     d.class_name = w->cls ? w->cls->name : "";
     d.title = w->text;
+    d.box_type = message_box_type(hwnd);
     desktop_publish(d);
 }
 

@@ -7,3 +7,4 @@
 #include "winuser.h"
 #include "wingdi.h"
 #include "winreg.h"
+#include "shellapi.h"

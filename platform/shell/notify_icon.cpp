@@ -1,0 +1,102 @@
+// Shell_NotifyIconA: adds, changes and removes this process's icons in the desktop's tray.
+//
+// Windows leaves GetLastError unspecified here; this platform sets ERROR_INVALID_PARAMETER
+// for a bad record or message, an add of an icon that exists and a change or removal of one
+// that does not; ERROR_INVALID_WINDOW_HANDLE for an owner that is no window; ERROR_TIMEOUT
+// when there is no tray (the desktop cannot be used), as a program sees a shell that does
+// not answer.
+#include "tray_table.h"
+
+#include "platform/desktop/desktop.h"
+#include "platform/gdi/objects.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using platform::TrayEntry;
+
+// 32-bit Windows' size of the first form, which programs designed for it write.
+constexpr DWORD kFirstFormSize32 = 88;
+
+uint32_t handle_value(HWND h) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
+}
+
+// Takes the fields that uFlags names; only first-form fields are ever read.
+void apply(TrayEntry& e, const NOTIFYICONDATAA& data) {
+    if (data.uFlags & NIF_MESSAGE)
+        e.callback_message = data.uCallbackMessage;
+    if (data.uFlags & NIF_ICON) {
+        auto icon = platform::gdi::find_icon(data.hIcon);
+        e.picture = icon ? icon->resource_id : 0;
+    }
+    if (data.uFlags & NIF_TIP)
+        e.tip.assign(data.szTip, strnlen(data.szTip, sizeof data.szTip - 1));
+    e.flags |= data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+}
+
+BOOL fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+} // namespace
+
+BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
+    if (!lpData || (lpData->cbSize != kFirstFormSize32 && lpData->cbSize < NOTIFYICONDATAA_V1_SIZE))
+        return fail(ERROR_INVALID_PARAMETER);
+    if (dwMessage != NIM_ADD && dwMessage != NIM_MODIFY && dwMessage != NIM_DELETE)
+        return fail(ERROR_INVALID_PARAMETER);
+    if (!IsWindow(lpData->hWnd))
+        return fail(ERROR_INVALID_WINDOW_HANDLE);
+    if (!platform::desktop_available())
+        return fail(ERROR_TIMEOUT);
+    const NOTIFYICONDATAA data = *lpData;
+    uint32_t owner = handle_value(data.hWnd);
+    DWORD error = ERROR_INVALID_PARAMETER;
+    bool done = platform::update_tray([&](std::vector<TrayEntry>& all) {
+        // Icons of windows that are gone go first: their owners cannot delete them.
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [](const TrayEntry& e) {
+                                     return !IsWindow(
+                                         reinterpret_cast<HWND>(static_cast<uintptr_t>(e.owner)));
+                                 }),
+                  all.end());
+        auto it = std::find_if(all.begin(), all.end(), [&](const TrayEntry& e) {
+            return e.owner == owner && e.id == data.uID;
+        });
+        switch (dwMessage) {
+        case NIM_ADD:
+            if (it != all.end())
+                return false;
+            if (all.size() >= platform::tray_wire::kMaxIcons) {
+                error = ERROR_NOT_ENOUGH_MEMORY;
+                return false;
+            }
+            all.push_back(TrayEntry{owner, data.uID, 0, 0, 0, {}});
+            apply(all.back(), data);
+            error = ERROR_SUCCESS;
+            return true;
+        case NIM_MODIFY:
+            if (it == all.end())
+                return false;
+            apply(*it, data);
+            error = ERROR_SUCCESS;
+            return true;
+        default:
+            if (it == all.end())
+                return false;
+            all.erase(it);
+            error = ERROR_SUCCESS;
+            return true;
+        }
+    });
+    if (done)
+        return TRUE;
+    // A change that was accepted but could not be written.
+    return fail(error == ERROR_SUCCESS ? ERROR_WRITE_FAULT : error);
+}

@@ -20,6 +20,8 @@ using Args = std::vector<std::string>;
 int run_list(const Args& args);
 int run_post(const Args& args);
 int run_wait(const Args& args);
+int run_tray(const Args& args);
+int run_msgbox(const Args& args);
 
 // Prints "deskctl: <message>" on stderr and returns `code`.
 int fail(int code, const std::string& message);
@@ -43,5 +45,7 @@ std::optional<UINT> parse_message(const std::string& text, std::string& error);
 
 // Text in double quotes: \" and \\ escaped, other control bytes as \xNN.
 std::string quoted(const std::string& text);
+// The same, with a line feed written \n: for tooltips and message texts of several lines.
+std::string quoted_lines(const std::string& text);
 
 } // namespace deskctl

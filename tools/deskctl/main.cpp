@@ -17,6 +17,8 @@ constexpr Command kCommands[] = {
     {"list", deskctl::run_list, "list [--all]"},
     {"post", deskctl::run_post, "post WINDOW MSG WPARAM LPARAM"},
     {"wait", deskctl::run_wait, "wait WINDOW [--visible|--hidden|--gone] [--timeout SECONDS]"},
+    {"tray", deskctl::run_tray, "tray [click|dblclick|rclick [OWNER]]"},
+    {"msgbox", deskctl::run_msgbox, "msgbox [press OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE [HANDLE]]"},
 };
 
 int help() {
@@ -45,7 +47,25 @@ WPARAM and LPARAM are decimal or 0x hex.
 wait blocks until WINDOW exists (the default), is visible, is hidden or is gone; the
 timeout (default 10 seconds) may have a fraction.
 
-Exit status: 0 done, 1 no such window / timed out / the desktop cannot be used, 2 usage.
+tray prints one line per tray icon, in the order they were added:
+  OWNER ID picture=N "TOOLTIP"
+  e.g. 0x00010004 128 picture=148 "Wireless Switch - ON \n   Wireless LAN"
+OWNER is the owner window's handle, ID the icon's id, N the resource id of its icon (0 when
+unknown). A line feed in quoted text is written \n. tray click, dblclick and rclick act on
+the first icon of OWNER (a WINDOW), else the first icon, as the user's single left click,
+double click and right click: the owner gets its callback message with wParam = ID and
+lParam = WM_LBUTTONDOWN, WM_LBUTTONUP (click); WM_LBUTTONDOWN, WM_LBUTTONUP,
+WM_LBUTTONDBLCLK, WM_LBUTTONUP (dblclick); WM_RBUTTONDOWN, WM_RBUTTONUP (rclick), with its
+cursor at the icon.
+
+msgbox prints one line per open message box, topmost (newest) first:
+  HANDLE "CAPTION" "TEXT" TYPE
+TYPE is the box's MB_ type as a decimal number; the text is cut at 255 bytes. msgbox press
+clicks that button of the box HANDLE, else of the topmost box; the box's MessageBoxA
+returns the button's id.
+
+Exit status: 0 done, 1 no such window, icon, box or button / timed out / the desktop cannot
+be used, 2 usage.
 )";
     return deskctl::kExitOk;
 }

@@ -1,18 +1,28 @@
 // Shell_NotifyIconA in one process: the icons the tray shows, and what a click delivers.
 #include "tests/support/machine_fixture.h"
 
+#include "platform/desktop/desktop.h"
 #include "platform/shell/tray.h"
 #include "platform/shell/tray_table.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr UINT kCallback = 0x402;
+
+// The desktop's change counter, which tools watching the change file wake on.
+uint64_t desktop_changes() {
+    uint64_t n = 0;
+    std::ifstream in(*platform::desktop_change_file(), std::ios::binary);
+    in.read(reinterpret_cast<char*>(&n), sizeof n);
+    return n;
+}
 
 class NotifyIconTest : public testing_support::MachineFixture {
 protected:
@@ -60,7 +70,9 @@ protected:
 
 TEST_F(NotifyIconTest, AddModifyDeleteAsTheTrayShowsThem) {
     NOTIFYICONDATAA nid = record(128, NIF_MESSAGE | NIF_ICON | NIF_TIP, "Wireless Switch - ON");
+    uint64_t before = desktop_changes();
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &nid));
+    EXPECT_GT(desktop_changes(), before);
     auto icons = platform::tray_icons();
     ASSERT_EQ(icons.size(), 1u);
     EXPECT_EQ(icons[0].owner, owner_);

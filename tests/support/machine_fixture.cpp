@@ -25,12 +25,12 @@ void MachineFixture::SetUp() {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
     setenv("RADIODECK_ROOT", root_.c_str(), 1);
-    // The desktop of the machine lives below the runtime directory: keep it inside the root.
+    // The desktop of the machine lives below the runtime directory: one of the test's own.
     if (const char* runtime = getenv("XDG_RUNTIME_DIR"))
         previous_runtime_ = runtime;
-    std::filesystem::create_directory(root_ / "run");
-    std::filesystem::permissions(root_ / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+    runtime_ = std::make_unique<TempDir>();
+    std::filesystem::permissions(runtime_->path(), std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime_->path().c_str(), 1);
     auto virtual_clock = std::make_unique<platform::VirtualClock>();
     clock_ = virtual_clock.get();
     previous_clock_ = platform::set_clock(std::move(virtual_clock));
@@ -43,6 +43,7 @@ void MachineFixture::TearDown() {
         setenv("XDG_RUNTIME_DIR", previous_runtime_->c_str(), 1);
     else
         unsetenv("XDG_RUNTIME_DIR");
+    runtime_.reset();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
 }

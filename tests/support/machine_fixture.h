@@ -13,6 +13,19 @@
 
 namespace testing_support {
 
+// A temporary directory removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 class MachineFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -28,19 +41,7 @@ private:
     platform::VirtualClock* clock_ = nullptr;
     std::unique_ptr<platform::Clock> previous_clock_;
     std::optional<std::string> previous_runtime_;
-};
-
-// A temporary directory removed when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    std::unique_ptr<TempDir> runtime_;
 };
 
 } // namespace testing_support

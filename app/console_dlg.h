@@ -38,6 +38,8 @@ enum OsdCode {
 // The peers' windows, found once and kept for the run (peers/).
 extern HWND g_hOsdWnd;
 extern HWND g_hHotkeyServiceWnd;
+// The tray's popup menu, loaded once and kept for the run (ui/).
+extern HMENU g_hTrayMenu;
 // The timer that hides the console right after start-up (app/).
 extern UINT_PTR g_nHideTimerId;
 
@@ -54,8 +56,13 @@ public:
     int LoadSettings();
     int SaveSettings(int wlan, int bt, int display, int toggle);
 
-    // The tray (ui/).
+    // The console's layout and the tray (ui/).
+    void InitConsoleLayout();
+    BOOL SetTrayIcon(int nOperation, UINT nIconId, LPCSTR pszTip);
+    BOOL UpdateTrayState();
+    void UpdateShowHideText();
     afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnToggleConsole();
 
     // Peer notifications (peers/).
     int RequestOsd(int code);

@@ -2,6 +2,8 @@
 #include "console_dlg.h"
 #include "device/acpi_channel.h"
 
+#include <shellapi.h>
+
 UINT_PTR g_nHideTimerId = 0;
 
 // Held for the life of the process: only one instance runs at a time.
@@ -69,6 +71,10 @@ BOOL CConsoleDlg::OnInitDialog() {
         return FALSE;
     }
     SyncRadioStatus();
+    InitConsoleLayout();
+
+    SetTrayIcon(NIM_ADD, m_nTrayIconId, "");
+    UpdateTrayState();
 
     // The saved radio state is asserted on the hardware; Bluetooth always goes first.
     DWORD dwResult = 0;
@@ -107,5 +113,6 @@ void CConsoleDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
 }
 
 void CConsoleDlg::OnExit() {
+    SetTrayIcon(NIM_DELETE, m_nTrayIconId, "");
     CDialog::OnCancel();
 }

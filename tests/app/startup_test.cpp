@@ -23,6 +23,8 @@ class Startup : public testing_support::MachineFixture {
 protected:
     void SetUp() override {
         MachineFixture::SetUp();
+        // The framework's start as the program's entry makes it: the program's own module.
+        AfxWinInit(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
         g_keywatch_got.clear();
         WNDCLASSA wc{};
         wc.lpfnWndProc = keywatch_proc;

@@ -38,6 +38,8 @@ enum OsdCode {
 // The peers' windows, found once and kept for the run (peers/).
 extern HWND g_hOsdWnd;
 extern HWND g_hHotkeyServiceWnd;
+// The language library chosen by LANG.INI, or null (ui/).
+extern HINSTANCE g_hLangLib;
 // The tray's popup menu, loaded once and kept for the run (ui/).
 extern HMENU g_hTrayMenu;
 // The timer that hides the console right after start-up (app/).
@@ -51,6 +53,12 @@ public:
     void ProbeCapabilities();
     int SyncRadioStatus();
     BOOL ReadSwitchState();
+
+    // Radio commands (core/).
+    int ApplySelection();
+    void RestoreSelection();
+    void UpdateApplyButton();
+    int AllOffOsdCode() const;
 
     // Settings (settings/).
     int LoadSettings();
@@ -91,6 +99,24 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+
+    // Radio commands and switch events (core/).
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnSwitchEvent(int nCode);
+    void SwitchOn();
+    void SwitchOff();
+    void ShowConsoleFromEvent();
+    afx_msg void OnOkButton();
+    afx_msg void OnCancelButton();
+    afx_msg void OnApplyButton();
+    afx_msg void OnWlanBox();
+    afx_msg void OnBluetoothBox();
+    afx_msg void OnDisplayBox();
+    afx_msg void OnTrayWlanOn();
+    afx_msg void OnTrayWlanOff();
+    afx_msg void OnTrayBtOn();
+    afx_msg void OnTrayBtOff();
+    afx_msg LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
     // Start-up and lifetime (app/).
     afx_msg void OnTimer(UINT nIDEvent);

@@ -1,6 +1,6 @@
 // The whole start-up of the console, run modally as the program runs it, on a simulated
 // notebook with a stand-in hotkey service window in the same process.
-#include "console_fixture.h"
+#include "console_run.h"
 
 #include "device/acpi_channel.h"
 #include "machine/notebookctl/notebook_setup.h"
@@ -11,70 +11,9 @@
 
 namespace {
 
-std::vector<WPARAM> g_keywatch_got;
-
-LRESULT CALLBACK keywatch_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_COMMAND)
-        g_keywatch_got.push_back(wp);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-class Startup : public testing_support::MachineFixture {
+class Startup : public testing_support::ConsoleRun {
 protected:
-    void SetUp() override {
-        MachineFixture::SetUp();
-        // The framework's start as the program's entry makes it: the program's own module.
-        AfxWinInit(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
-        g_keywatch_got.clear();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = keywatch_proc;
-        wc.lpszClassName = "KEYWATCH";
-        RegisterClassA(&wc);
-    }
-    void TearDown() override {
-        if (keywatch_)
-            DestroyWindow(keywatch_);
-        if (g_hAcpiDevice != INVALID_HANDLE_VALUE)
-            CloseHandle(g_hAcpiDevice);
-        g_hAcpiDevice = INVALID_HANDLE_VALUE;
-        g_hHotkeyServiceWnd = nullptr;
-        g_hOsdWnd = nullptr;
-        UnregisterClassA("KEYWATCH", nullptr);
-        MachineFixture::TearDown();
-    }
-    void notebook(const machine::FirmwareProfile& profile,
-                  const std::function<void(machine::Firmware&)>& change = {}) {
-        ASSERT_EQ(machine::init_notebook(profile), static_cast<DWORD>(ERROR_SUCCESS));
-        if (change) {
-            machine::Firmware fw;
-            machine::read_firmware(fw);
-            change(fw);
-            machine::write_firmware(fw);
-        }
-        keywatch_ = CreateWindowExA(0, "KEYWATCH", "KEYWATCH", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, nullptr, nullptr);
-        CreateWindowExA(0, "Static", "", WS_CHILD, 0, 0, 0, 0, keywatch_,
-                        reinterpret_cast<HMENU>(117), nullptr, nullptr);
-    }
-    // Runs the console; `settled` runs once start-up is over and the hide timer has fired,
-    // then the tray's Exit ends the run.
-    int run_console(const std::function<void(CConsoleDlg&)>& settled) {
-        CConsoleDlg dlg;
-        ui.then([this] { clock().advance_by(100); });
-        ui.then([&] {
-            settled(dlg);
-            dlg.PostMessage(WM_COMMAND, ID_TRAY_EXIT, 0);
-        });
-        return dlg.DoModal();
-    }
-    static machine::Firmware firmware() {
-        machine::Firmware fw;
-        machine::read_firmware(fw);
-        return fw;
-    }
-
-    testing_support::UiScript ui;
-    HWND keywatch_ = nullptr;
+    int run_console(const std::function<void(CConsoleDlg&)>& settled) { return run({settled}); }
 };
 
 TEST_F(Startup, CompleteStartLeavesATitledHiddenConsole) {
@@ -100,7 +39,7 @@ TEST_F(Startup, CompleteStartLeavesATitledHiddenConsole) {
     EXPECT_FALSE(apply_enabled);
     EXPECT_STREQ(title, "Radiodeck");
     // No switch and both radios on: the saved settings are asserted.
-    EXPECT_EQ(g_keywatch_got, (std::vector<WPARAM>{0x10075}));
+    EXPECT_EQ(keywatch_got(), (std::vector<WPARAM>{0x10075}));
     EXPECT_TRUE(ui.boxes_seen().empty());
 }
 
@@ -121,7 +60,7 @@ TEST_F(Startup, NoDeviceGivesTwoBoxesAndTouchesNothing) {
     HKEY key;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, KEY_READ, &key),
               ERROR_SUCCESS);
-    EXPECT_TRUE(g_keywatch_got.empty());
+    EXPECT_TRUE(keywatch_got().empty());
 }
 
 TEST_F(Startup, HardwareSwitchDecidesWhatIsAsserted) {
@@ -133,7 +72,7 @@ TEST_F(Startup, HardwareSwitchDecidesWhatIsAsserted) {
         });
         run_console([](CConsoleDlg& dlg) { EXPECT_EQ(dlg.m_nToggleState, 0); });
         EXPECT_EQ(firmware().state.bluetooth_on, switch_on); // BLED with the setting (1), or 0
-        EXPECT_EQ(g_keywatch_got, (std::vector<WPARAM>{switch_on ? 0x10075u : 0x75u}));
+        EXPECT_EQ(keywatch_got(), (std::vector<WPARAM>{switch_on ? 0x10075u : 0x75u}));
         TearDown();
         SetUp();
     }
@@ -146,7 +85,7 @@ TEST_F(Startup, WithoutASwitchTheSavedToggleDecides) {
         fw.state.bluetooth_on = false;
     });
     run_console([](CConsoleDlg& dlg) { EXPECT_EQ(dlg.m_nToggleState, 0); });
-    EXPECT_EQ(g_keywatch_got, (std::vector<WPARAM>{0x75}));
+    EXPECT_EQ(keywatch_got(), (std::vector<WPARAM>{0x75}));
     EXPECT_FALSE(firmware().state.bluetooth_on);
 
     // Only Bluetooth on: the toggle is 1 and the saved settings (Bluetooth only) are asserted.
@@ -154,14 +93,14 @@ TEST_F(Startup, WithoutASwitchTheSavedToggleDecides) {
     SetUp();
     notebook({true, true, false}, [](machine::Firmware& fw) { fw.state.wlan_on = false; });
     run_console([](CConsoleDlg& dlg) { EXPECT_EQ(dlg.m_nToggleState, 1); });
-    EXPECT_EQ(g_keywatch_got, (std::vector<WPARAM>{0x75}));
+    EXPECT_EQ(keywatch_got(), (std::vector<WPARAM>{0x75}));
     EXPECT_TRUE(firmware().state.bluetooth_on);
 }
 
 TEST_F(Startup, AbsentRadiosAreNotAsserted) {
     notebook({false, true, false});
     run_console([](CConsoleDlg&) {});
-    EXPECT_TRUE(g_keywatch_got.empty()); // no Wireless LAN: the service hears nothing
+    EXPECT_TRUE(keywatch_got().empty()); // no Wireless LAN: the service hears nothing
 }
 
 TEST_F(Startup, HiddenConsoleStaysHiddenYetMoves) {
@@ -206,7 +145,7 @@ TEST_F(Startup, SecondStartTogglesTheRunningConsoleAndEnds) {
     first.DoModal();
     EXPECT_EQ(shown, (std::vector<bool>{true, false}));
     // The second starts asserted nothing: only the first told the service.
-    EXPECT_EQ(g_keywatch_got.size(), 1u);
+    EXPECT_EQ(keywatch_got().size(), 1u);
 }
 
 } // namespace

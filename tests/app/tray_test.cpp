@@ -1,8 +1,6 @@
 // The tray icon and its menu as the user sees them, for each profile and state.
-#include "console_fixture.h"
+#include "console_run.h"
 
-#include "device/acpi_channel.h"
-#include "machine/notebookctl/notebook_setup.h"
 #include "platform/shell/tray.h"
 
 #include <string>
@@ -17,65 +15,8 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-class Tray : public testing_support::MachineFixture {
+class Tray : public testing_support::ConsoleRun {
 protected:
-    void SetUp() override {
-        MachineFixture::SetUp();
-        // The framework's start as the program's entry makes it: the program's own module.
-        AfxWinInit(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "KEYWATCH";
-        RegisterClassA(&wc);
-    }
-    void TearDown() override {
-        if (keywatch_)
-            DestroyWindow(keywatch_);
-        if (g_hAcpiDevice != INVALID_HANDLE_VALUE)
-            CloseHandle(g_hAcpiDevice);
-        g_hAcpiDevice = INVALID_HANDLE_VALUE;
-        g_hHotkeyServiceWnd = nullptr;
-        UnregisterClassA("KEYWATCH", nullptr);
-        MachineFixture::TearDown();
-    }
-    void notebook(const machine::FirmwareProfile& profile,
-                  const std::function<void(machine::Firmware&)>& change = {}) {
-        ASSERT_EQ(machine::init_notebook(profile), static_cast<DWORD>(ERROR_SUCCESS));
-        if (change) {
-            machine::Firmware fw;
-            machine::read_firmware(fw);
-            change(fw);
-            machine::write_firmware(fw);
-        }
-        keywatch_ = CreateWindowExA(0, "KEYWATCH", "KEYWATCH", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                    nullptr, nullptr, nullptr);
-    }
-    static void store(const char* name, DWORD value) {
-        HKEY key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr);
-        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-        RegCloseKey(key);
-    }
-    // Runs the console; each step runs at an idle moment once start-up is over.
-    // A step is queued only when the one before has finished, so that a menu or box opened
-    // by a step is answered before anything else of the script runs.
-    void run(std::vector<std::function<void(CConsoleDlg&)>> steps) {
-        CConsoleDlg dlg;
-        std::function<void(size_t)> queue = [&](size_t i) {
-            if (i == steps.size()) {
-                ui.then([&dlg] { dlg.PostMessage(WM_COMMAND, ID_TRAY_EXIT, 0); });
-                return;
-            }
-            ui.then([&, i] {
-                steps[i](dlg);
-                queue(i + 1);
-            });
-        };
-        ui.then([this] { clock().advance_by(100); });
-        queue(0);
-        dlg.DoModal();
-    }
     // The console's icon in the tray, as the shell holds it.
     static std::optional<platform::TrayIcon> icon() {
         auto icons = platform::tray_icons();
@@ -95,9 +36,6 @@ protected:
             out.push_back({e.separator ? "-" : e.text, e.enabled, e.checked});
         return out;
     }
-
-    testing_support::UiScript ui;
-    HWND keywatch_ = nullptr;
 };
 
 const Entry kAbout{"About...", true, false};

@@ -68,6 +68,12 @@ BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 // messages posted to it afterwards arrive after the move. Errors as desktop_post.
 BOOL desktop_move_cursor(HWND hwnd, POINT screen);
 
+// Asks the process that owns `hwnd` to act as its user would (see
+// desktop_wire::ActionDatagram): choose the entry `item` of its open popup menu, close that
+// menu, or click `hwnd`. Only sends: the receiver checks and acts on its own. Errors as
+// desktop_post.
+BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item = 0);
+
 // Wakes those who watch the change file, for shared state kept beside the window table
 // (the tray's icons).
 void desktop_signal_change();

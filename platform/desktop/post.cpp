@@ -106,6 +106,13 @@ void Desktop::drain_socket() {
                 place_cursor(POINT{c.x, c.y});
             continue;
         }
+        if (d.magic == kActionMagic) {
+            ActionDatagram a;
+            std::memcpy(&a, &d, sizeof a);
+            if (a.version == kActionVersion && a.size == sizeof a)
+                carry_out_action(a, target);
+            continue;
+        }
         if (d.magic != kPostMagic || d.version != kPostVersion || d.size != sizeof d)
             continue;
         post_message(target, d.message, static_cast<WPARAM>(d.wparam),
@@ -190,6 +197,18 @@ BOOL desktop_move_cursor(HWND hwnd, POINT screen) {
     dg.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
     dg.x = screen.x;
     dg.y = screen.y;
+    dg.sender_pid = own_pid();
+    return send_to_owner(hwnd, &dg, sizeof dg);
+}
+
+BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item) {
+    ActionDatagram dg{};
+    dg.magic = kActionMagic;
+    dg.version = kActionVersion;
+    dg.size = sizeof dg;
+    dg.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
+    dg.action = action;
+    dg.item = item;
     dg.sender_pid = own_pid();
     return send_to_owner(hwnd, &dg, sizeof dg);
 }

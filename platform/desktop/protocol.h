@@ -124,4 +124,35 @@ struct CursorDatagram {
 // As large as a PostDatagram: the receiver reads both kinds into one buffer.
 static_assert(sizeof(CursorDatagram) == sizeof(PostDatagram));
 
+// ---- A user's action: one datagram to the same socket, done by the receiver as its user. ----
+// Tools answer another process's popup menu and click its windows with this. The receiver
+// acts through its own input path, as its user's mouse and keyboard would, so the window's
+// own handling runs (a chosen menu entry arrives at the menu's owner as WM_COMMAND, a
+// clicked button notifies its parent). The open popup menu is read from the window table:
+// see platform/user/menu.h for how its entries are published there.
+// Checked as a PostDatagram is (credentials, size, magic, version, a window of the
+// receiver); an action of unknown kind is dropped.
+
+constexpr uint32_t kActionMagic = 0x41504452; // "RDPA"
+constexpr uint16_t kActionVersion = 1;
+
+enum ActionKind : uint32_t {
+    kActionChooseMenuItem = 1, // clicks the shown entry of the open popup menu with command `item`
+    kActionCloseMenu = 2,      // presses Escape until the open popup menu is closed
+    kActionClickWindow = 3,    // a left click (press and release) in the middle of `target`
+};
+
+struct ActionDatagram {
+    uint32_t magic;       // kActionMagic
+    uint16_t version;     // kActionVersion
+    uint16_t size;        // sizeof(ActionDatagram)
+    uint32_t target;      // a window of the receiver: the window clicked, or for the menu
+                          // actions a "#32768" window of its open popup menu
+    uint32_t action;      // ActionKind
+    uint32_t item;        // kActionChooseMenuItem: the command id; otherwise zero
+    uint32_t sender_pid;  // informational only
+    uint32_t reserved[4]; // zero
+};
+static_assert(sizeof(ActionDatagram) == sizeof(PostDatagram));
+
 } // namespace platform::desktop_wire

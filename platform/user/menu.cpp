@@ -1,6 +1,7 @@
 // The menu table: HMENU handles of their own space (0xB0000000 | serial, apart from windows,
 // modules and GDI objects) and the USER functions that build, query and change menus.
 #include "menu.h"
+#include "menu_popup.h"
 
 #include <algorithm>
 #include <memory>
@@ -158,6 +159,7 @@ bool insert_item(HMENU handle, UINT position, UINT flags, UINT_PTR id, LPCSTR te
     if (!fill_item(handle, item, flags, id, text))
         return false;
     m->items.insert(m->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+    republish_open_menu();
     return true;
 }
 
@@ -272,6 +274,7 @@ BOOL WINAPI ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNew
     // The replaced item's submenu goes with it, as ModifyMenu documents.
     if (old_submenu && old_submenu != item.submenu)
         destroy_menu(old_submenu, 0);
+    republish_open_menu();
     return TRUE;
 }
 
@@ -280,6 +283,7 @@ BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     if (!f.menu)
         return FALSE;
     f.menu->items.erase(f.menu->items.begin() + static_cast<std::ptrdiff_t>(f.index));
+    republish_open_menu();
     return TRUE;
 }
 
@@ -291,6 +295,7 @@ BOOL WINAPI DeleteMenu(HMENU hMenu, UINT uPosition, UINT uFlags) {
     f.menu->items.erase(f.menu->items.begin() + static_cast<std::ptrdiff_t>(f.index));
     if (submenu)
         destroy_menu(submenu, 0);
+    republish_open_menu();
     return TRUE;
 }
 
@@ -302,6 +307,7 @@ BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
     UINT& flags = f.item().flags;
     UINT previous = flags & kBits;
     flags = (flags & ~kBits) | (uEnable & kBits);
+    republish_open_menu();
     return static_cast<BOOL>(previous);
 }
 
@@ -312,5 +318,6 @@ DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck) {
     UINT& flags = f.item().flags;
     DWORD previous = flags & MF_CHECKED;
     flags = (flags & ~static_cast<UINT>(MF_CHECKED)) | (uCheck & MF_CHECKED);
+    republish_open_menu();
     return previous;
 }

@@ -289,9 +289,11 @@ HWND create_level_window(HMENU handle, POINT at, int flip_x) {
     HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "",
                                   WS_POPUP | WS_CLIPSIBLINGS, at.x, at.y, size.cx, size.cy,
                                   g_menu_tracker->owner, nullptr, nullptr, nullptr);
-    if (window)
+    if (window) {
+        publish_menu_entries(window, handle); // before it shows: seen whole or not at all
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
     return window;
 }
 

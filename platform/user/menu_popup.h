@@ -39,6 +39,10 @@ void close_levels(size_t first);
 void cancel_menu();
 bool is_menu_window(HWND hwnd);
 RECT window_rect(HWND hwnd);
+// Publishes the entries of a level's window (see kMenuEntryClass), replacing what it had.
+void publish_menu_entries(HWND window, HMENU handle);
+// Publishes every shown level again, after a change to a menu while it is open.
+void republish_open_menu();
 MenuEntryInfo entry_info(const MenuItem& item, const RECT& rect, bool highlighted);
 
 } // namespace platform

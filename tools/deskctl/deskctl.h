@@ -22,6 +22,8 @@ int run_post(const Args& args);
 int run_wait(const Args& args);
 int run_tray(const Args& args);
 int run_msgbox(const Args& args);
+int run_menu(const Args& args);
+int run_click(const Args& args);
 
 // Prints "deskctl: <message>" on stderr and returns `code`.
 int fail(int code, const std::string& message);

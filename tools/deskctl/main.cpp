@@ -19,6 +19,8 @@ constexpr Command kCommands[] = {
     {"wait", deskctl::run_wait, "wait WINDOW [--visible|--hidden|--gone] [--timeout SECONDS]"},
     {"tray", deskctl::run_tray, "tray [click|dblclick|rclick [OWNER]]"},
     {"msgbox", deskctl::run_msgbox, "msgbox [press OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE [HANDLE]]"},
+    {"menu", deskctl::run_menu, "menu [pick ID|close]"},
+    {"click", deskctl::run_click, "click WINDOW [ID]"},
 };
 
 int help() {
@@ -64,7 +66,23 @@ TYPE is the box's MB_ type as a decimal number; the text is cut at 255 bytes. ms
 clicks that button of the box HANDLE, else of the topmost box; the box's MessageBoxA
 returns the button's id.
 
-Exit status: 0 done, 1 no such window, icon, box or button / timed out / the desktop cannot
+menu prints the entries of the open popup menu (the topmost one), one line each, top to
+bottom:
+  ID "TEXT" enabled|grayed checked|unchecked
+  e.g. 32772 "Wireless LAN ON" grayed checked
+ID is the entry's command id, - for a separator (whose text is empty) or a submenu entry.
+grayed means the entry cannot be chosen. menu pick chooses the entry ID of the menu or of
+a submenu opened from it, as the user's click does: the menu closes and its owner gets
+WM_COMMAND ID. A grayed entry is refused. menu close closes the menu without a choice, as
+Escape does.
+
+click clicks the middle of WINDOW, or of its control with id ID, as the user's left click
+does (press and release): the control's own handling runs and notifies its parent. A hidden
+window (or one inside a hidden window) or a disabled one (or one in a disabled top-level
+window) is not clicked.
+
+Exit status: 0 done, 1 no such window, icon, box, button, menu or
+entry / a grayed entry / a hidden or disabled window / timed out / the desktop cannot
 be used, 2 usage.
 )";
     return deskctl::kExitOk;

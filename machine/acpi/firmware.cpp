@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <utility>
 
 namespace machine {
@@ -64,12 +65,23 @@ constexpr Entry kEntries[] = {
     {"state", "bluetooth", [](Firmware& f) -> bool& { return f.state.bluetooth_on; }},
 };
 
+// A counter as written by write_firmware; anything else reads as 0.
+DWORD parse_counter(const std::optional<std::string>& value) {
+    if (!value)
+        return 0;
+    std::string_view digits = platform::trim_blanks(*value);
+    DWORD count = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+    return error == std::errc() && end == digits.data() + digits.size() ? count : 0;
+}
+
 Firmware firmware_of(const platform::ProfileText& text) {
     Firmware firmware;
     for (const Entry& entry : kEntries) {
         bool& field = entry.field(firmware);
         field = parse_flag(text.value(entry.section, entry.key)).value_or(field);
     }
+    firmware.events.hotkey_presses = parse_counter(text.value("events", "hotkey"));
     for (const std::string& method : text.key_names("answers")) {
         std::string word = lower(platform::trim_blanks(text.value("answers", method).value_or("")));
         for (const ShapeName& shape : kShapes) {
@@ -145,6 +157,11 @@ DWORD write_firmware(const Firmware& firmware) {
                     "; The hardware switch position and the radios: 1 on, 0 off.\n";
         text += std::string(entry.key) + "=" + (entry.field(copy) ? "1" : "0") + "\n";
     }
+    // [answers] stays last, where a line added at the end of the file lands.
+    text += "\n[events]\n"
+            "; What the owner did: hotkey counts the presses of the wireless hotkey.\n"
+            "hotkey=" +
+            std::to_string(firmware.events.hotkey_presses) + "\n";
     text += "\n[answers]\n"
             "; METHOD=fail|count0|len2|len96|len97|type1 makes the device fail that method's\n"
             "; calls or answer them with an unusual record, e.g. HWRS=count0.\n";
@@ -178,6 +195,10 @@ DWORD update_firmware(const std::function<void(Firmware&)>& change, Firmware* af
         if (entry.field(before) != value)
             changed = text.set_value(entry.section, entry.key, value ? "1" : "0") || changed;
     }
+    if (firmware.events.hotkey_presses != before.events.hotkey_presses)
+        changed =
+            text.set_value("events", "hotkey", std::to_string(firmware.events.hotkey_presses)) ||
+            changed;
     if (!changed)
         return ERROR_SUCCESS;
     return platform::replace_file(firmware_path(), text.text());

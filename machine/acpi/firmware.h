@@ -5,10 +5,13 @@
 //   [profile]  wlan=1  bluetooth=1  hw_switch=0      (1 present, 0 absent)
 //   [state]    switch=1  wlan=1  bluetooth=1         (1 on, 0 off)
 //   [answers]  METHOD=fail|count0|len2|len96|len97|type1
+//   [events]   hotkey=0                               (wireless hotkey presses so far)
 //
 // Every request reads the file afresh and every change replaces it atomically under the
 // machine root's lock, so all processes see the same notebook. [answers] makes the device fail
 // a method's calls or answer them oddly (see AnswerShape), for every process at once.
+// [events] records what the owner did that leaves no state of its own: a press of the
+// wireless hotkey only bumps its counter, so that a watcher of the file can tell it happened.
 //
 // Methods (the ACPI names, four letters in memory order):
 //   HWRS            -> 0x01 switch on (only with a switch), 0x02 switch present,
@@ -56,9 +59,14 @@ struct FirmwareState {
     bool bluetooth_on = true;
 };
 
+struct FirmwareEvents {
+    DWORD hotkey_presses = 0; // counts up from 0 at set-up, wrapping at 2^32
+};
+
 struct Firmware {
     FirmwareProfile profile;
     FirmwareState state;
+    FirmwareEvents events;
     // Method letters in upper case ("HWRS") -> how the device answers it.
     std::map<std::string, AnswerShape> answers;
 
@@ -79,8 +87,8 @@ DWORD read_firmware(Firmware& firmware);
 // Writes a fresh firmware.ini (with comments a person can follow), creating the machine root.
 DWORD write_firmware(const Firmware& firmware);
 
-// Reads, changes and writes back profile and state under the machine root's lock, so that two
-// writers never lose each other's change; comments and [answers] stay as they were. `after`
+// Reads, changes and writes back profile, state and events under the machine root's lock, so that
+// two writers never lose each other's change; comments and [answers] stay as they were. `after`
 // receives the firmware as written. Nothing is written when the change changed nothing.
 DWORD update_firmware(const std::function<void(Firmware&)>& change, Firmware* after = nullptr);
 

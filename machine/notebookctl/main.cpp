@@ -127,6 +127,45 @@ int run_set(const Args& args) {
     return kOk;
 }
 
+// The owner moves the hardware switch; the hotkey service reports the move to the console.
+int run_switch(const Args& args) {
+    int state = args.size() == 1 ? choice(args[0], {"off", "on"}) : -1;
+    if (state < 0)
+        return kUsage;
+    bool present = false;
+    DWORD error = machine::update_firmware([&](machine::Firmware& f) {
+        present = f.profile.hw_switch;
+        if (present)
+            f.state.switch_on = state == 1;
+    });
+    if (error != ERROR_SUCCESS)
+        return fail_with("cannot write " + machine::firmware_path().string(), error);
+    if (!present)
+        return fail("this notebook has no hardware switch");
+    return kOk;
+}
+
+// The owner presses the wireless hotkey. The press leaves no state, so it is counted where
+// every process can see that it happened.
+int run_hotkey(const Args& args) {
+    if (!args.empty())
+        return kUsage;
+    DWORD error = machine::update_firmware([](machine::Firmware& f) { ++f.events.hotkey_presses; });
+    if (error != ERROR_SUCCESS)
+        return fail_with("cannot write " + machine::firmware_path().string(), error);
+    return kOk;
+}
+
+// The notebook wakes from suspend: every top-level window of the desktop hears of it, as
+// Windows tells them after a resume.
+int run_resume(const Args& args) {
+    if (!args.empty())
+        return kUsage;
+    if (!PostMessageA(HWND_BROADCAST, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0))
+        return fail_with("cannot announce the resume", GetLastError());
+    return kOk;
+}
+
 int run_driver(const Args& args) {
     if (args.size() != 1 || choice(args[0], {"install", "uninstall"}) < 0)
         return kUsage;
@@ -149,6 +188,9 @@ const Command kCommands[] = {
     {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch]", run_init, false},
     {"status", "", run_status, true},
     {"set", "wlan|bluetooth on|off", run_set, true},
+    {"switch", "on|off", run_switch, true},
+    {"hotkey", "", run_hotkey, true},
+    {"resume", "", run_resume, false},
     {"driver", "install|uninstall", run_driver, true},
     {"user", "admin|standard", run_user, true},
     {"osd", "", run_osd, false},

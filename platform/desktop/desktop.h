@@ -64,6 +64,10 @@ std::vector<DesktopWindow> desktop_children(HWND parent);
 // window or its process is gone, ERROR_NOT_ENOUGH_QUOTA when its queue stays full.
 BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
+// Posts to every top-level window of every other process of the desktop (children hear
+// nothing), for PostMessageA(HWND_BROADCAST); the caller serves its own windows itself.
+void desktop_broadcast_to_others(UINT msg, WPARAM wparam, LPARAM lparam);
+
 // Moves the cursor of the process that owns a window (see desktop_wire::CursorDatagram);
 // messages posted to it afterwards arrive after the move. Errors as desktop_post.
 BOOL desktop_move_cursor(HWND hwnd, POINT screen);

@@ -311,6 +311,7 @@
 #define HWND_TOPMOST ((HWND)-1)
 #define HWND_NOTOPMOST ((HWND)-2)
 #define HWND_MESSAGE ((HWND)-3)
+#define HWND_BROADCAST ((HWND)0xffff)
 
 // GetWindow relations.
 #define GW_HWNDFIRST 0

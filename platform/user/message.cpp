@@ -174,9 +174,12 @@ const MSG& last_message() {
 using platform::g_queue;
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (hwnd == reinterpret_cast<HWND>(0xFFFF)) { // HWND_BROADCAST
+    if (hwnd == HWND_BROADCAST) {
+        // Every top-level window of the desktop: this process's through its own queue, the
+        // others' through their owners' sockets.
         for (HWND h : platform::top_level_windows())
             g_queue.posted.push_back(platform::make_msg(h, msg, wp, lp));
+        platform::desktop_broadcast_to_others(msg, wp, lp);
         return TRUE;
     }
     // Another process's window: one datagram to its owner (and a failure when it is gone).

@@ -98,7 +98,8 @@ TEST_F(Notebookctl, MistakesAreExplained) {
 
     const std::string usage =
         "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | status | "
-        "set wlan|bluetooth on|off | driver install|uninstall | user admin|standard | osd\n";
+        "set wlan|bluetooth on|off | switch on|off | hotkey | resume | driver install|uninstall | "
+        "user admin|standard | osd\n";
     EXPECT_EQ(run("").err, usage);
     Outcome unknown = run("reboot");
     EXPECT_EQ(unknown.code, 2);

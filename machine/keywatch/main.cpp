@@ -1,6 +1,8 @@
 // keywatch: the hotkey service of the simulated notebook. A hidden window "KEYWATCH" with
 // control 117; a WM_COMMAND from that control carries the wanted Wireless LAN state in its
-// high word, and the service switches the radio with the firmware's WLED method.
+// high word, and the service switches the radio with the firmware's WLED method. It also
+// reports the owner's hardware switch and wireless hotkey to the console (switch_events.h).
+#include "machine/keywatch/switch_events.h"
 #include "machine/keywatch/wlan_switch.h"
 #include "machine/peer_life/peer_life.h"
 
@@ -44,7 +46,8 @@ int main() {
         std::fprintf(stderr, "keywatch: cannot register the window class\n");
         return 1;
     }
-    if (!machine::end_with_machine("keywatch"))
+    // Both watches stand before the window appears: whoever sees the window may rely on them.
+    if (!machine::end_with_machine("keywatch") || !machine::report_switch_events("keywatch"))
         return 1;
     HWND hwnd = CreateWindowExA(0, kWindowClass, kWindowClass, WS_OVERLAPPED, 0, 0, 200, 100,
                                 nullptr, nullptr, wc.hInstance, nullptr);

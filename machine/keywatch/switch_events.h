@@ -1,0 +1,44 @@
+// The notebook owner's switch events as the hotkey service reports them to the console: the
+// hardware switch moved, or the wireless hotkey pressed. Each becomes WM_COMMAND with
+// MAKEWPARAM(112, code) and lParam 0, posted to the console window ("#32770" titled
+// "Radiodeck"); with no console the event is dropped. Radios switched by the firmware's
+// methods or by hand are no switch events.
+#pragma once
+
+#include "machine/acpi/firmware.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+namespace machine {
+
+constexpr WORD kSwitchEventId = 112;
+constexpr WORD kSwitchTurnedOff = 0;
+constexpr WORD kSwitchTurnedOn = 1;
+constexpr WORD kHotkeyPressed = 2; // the console takes it as a toggle request
+
+// One hotkey count change reports at most this many presses: a hand-edited counter must not
+// flood the console's queue.
+constexpr DWORD kMostPressesAtOnce = 16;
+
+// What the owner's hands have set on the notebook, as last seen.
+struct OwnerControls {
+    bool has_switch = false;
+    bool switch_on = false;
+    DWORD hotkey_presses = 0;
+};
+
+OwnerControls owner_controls(const Firmware& firmware);
+
+// The event codes, in order, for what changed between two looks at the firmware. A counter
+// that went down was reset (the notebook was set up afresh): that is no press.
+std::vector<WORD> switch_event_codes(const OwnerControls& before, const OwnerControls& now);
+
+// Watches the firmware file in the thread's one wait and posts each event to the console as
+// it happens; what the file says now is the starting point. False (with a message on stderr)
+// when the file's folder cannot be watched.
+bool report_switch_events(const char* program);
+
+} // namespace machine

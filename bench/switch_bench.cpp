@@ -1,0 +1,140 @@
+// The latency of a switch event: from posting WM_COMMAND 112 to the running console until
+// the firmware has switched Bluetooth (the console's device call) and until the hotkey
+// service has switched Wireless LAN (the console's post to its peer, carried out), as
+// medians over many events, turning the switch off and on by turns.
+// Usage: bench_switch BIN_DIR [EVENTS]   (BIN_DIR holds radiodeck, keywatch and zebosd)
+#include "machine/acpi/firmware.h"
+#include "machine/notebookctl/notebook_setup.h"
+#include "platform/desktop/desktop.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::string& program) {
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = -1;
+    return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0 ? pid : -1;
+}
+
+std::optional<platform::DesktopWindow> find_top(const char* cls, const char* title) {
+    for (const platform::DesktopWindow& w : platform::desktop_top_level())
+        if (w.class_name == cls && w.title == title)
+            return w;
+    return std::nullopt;
+}
+
+// Blocks on changes in `dir` (and the desktop's) until `done` holds or `seconds` pass.
+template <typename Pred>
+bool wait_for(const std::filesystem::path& dir, Pred done, int seconds = 20) {
+    int fd = inotify_init1(IN_CLOEXEC);
+    inotify_add_watch(fd, dir.c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
+    if (auto change = platform::desktop_change_file())
+        inotify_add_watch(fd, change->parent_path().c_str(), IN_MODIFY | IN_CLOSE_WRITE);
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    bool ok = done();
+    while (!ok && Clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            char buffer[4096];
+            (void)!read(fd, buffer, sizeof buffer);
+        }
+        ok = done();
+    }
+    close(fd);
+    return ok;
+}
+
+machine::FirmwareState radios() {
+    machine::Firmware fw;
+    machine::read_firmware(fw);
+    return fw.state;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_switch BIN_DIR [EVENTS]\n");
+        return 2;
+    }
+    std::string bin = argv[1];
+    int events = argc > 2 ? std::atoi(argv[2]) : 40;
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "radiodeck-bench-XXXXXX").string();
+    std::filesystem::path root = mkdtemp(pattern.data());
+    setenv("RADIODECK_ROOT", root.c_str(), 1);
+    if (machine::init_notebook({}) != ERROR_SUCCESS)
+        return 1;
+    // Announce rather than show the console when the switch turns on.
+    HKEY key;
+    DWORD zero = 0;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, "Linkward_Display_CONTROL", 0, REG_DWORD, reinterpret_cast<BYTE*>(&zero),
+                   4);
+    RegCloseKey(key);
+
+    std::vector<pid_t> started{spawn(bin + "/keywatch"), spawn(bin + "/zebosd")};
+    wait_for(root, [] { return find_top("KEYWATCH", "KEYWATCH") && find_top("ZEBOSD", "ZEBOSD"); });
+    started.push_back(spawn(bin + "/radiodeck"));
+    auto settled = [] {
+        auto w = find_top("#32770", "Radiodeck");
+        return w && !(w->style & WS_VISIBLE);
+    };
+    if (!wait_for(root, settled)) {
+        std::fprintf(stderr, "the console did not come up\n");
+        return 1;
+    }
+    HWND console = find_top("#32770", "Radiodeck")->handle;
+
+    std::vector<double> device, peer;
+    for (int i = 0; i < events; ++i) {
+        bool on = i % 2 == 1; // off first: every radio starts on
+        auto start = Clock::now();
+        PostMessageA(console, WM_COMMAND, MAKEWPARAM(112, on ? 1 : 0), 0);
+        bool ok = wait_for(root, [&] { return radios().bluetooth_on == on; });
+        device.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        ok = ok && wait_for(root, [&] { return radios().wlan_on == on; });
+        peer.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        if (!ok) {
+            std::fprintf(stderr, "event %d was not carried out\n", i + 1);
+            return 1;
+        }
+    }
+    std::printf("switch event to Bluetooth switched by the device: median %.2f ms (%d events)\n",
+                median(device), events);
+    std::printf("switch event to Wireless LAN switched by the hotkey service: median %.2f ms\n",
+                median(peer));
+
+    PostMessageA(console, WM_COMMAND, 32771, 0); // the tray's Exit
+    for (pid_t pid : started) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    std::filesystem::remove_all(root);
+    return 0;
+}

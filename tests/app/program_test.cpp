@@ -1,12 +1,16 @@
 // The program as a person starts it: real processes on a machine root of their own, seen
 // through the desktop as deskctl sees it.
 #include "machine/notebookctl/notebook_setup.h"
+#include "machine/osd/osd_journal.h"
 #include "platform/desktop/desktop.h"
 #include "tests/support/machine_fixture.h"
 
 #include <windows.h>
 
 #include <chrono>
+#include <fstream>
+#include <optional>
+#include <string>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -23,18 +27,23 @@ using Clock = std::chrono::steady_clock;
 
 class Program : public testing_support::MachineFixture {
 protected:
-    void SetUp() override {
-        MachineFixture::SetUp();
-        ASSERT_EQ(machine::init_notebook({}), static_cast<DWORD>(ERROR_SUCCESS));
-        keywatch_ = spawn(KEYWATCH);
-        ASSERT_TRUE(wait_for([] { return count_windows("KEYWATCH", "KEYWATCH") == 1; }));
-    }
     void TearDown() override {
         for (pid_t pid : running_)
             kill(pid, SIGKILL);
         for (pid_t pid : running_)
             waitpid(pid, nullptr, 0);
+        running_.clear();
         MachineFixture::TearDown();
+    }
+    // A notebook of this profile with the hotkey service and the on-screen display running.
+    void start_peers(const machine::FirmwareProfile& profile) {
+        ASSERT_EQ(machine::init_notebook(profile), static_cast<DWORD>(ERROR_SUCCESS));
+        keywatch_ = spawn(KEYWATCH);
+        spawn(ZEBOSD);
+        ASSERT_TRUE(wait_for([] {
+            return count_windows("KEYWATCH", "KEYWATCH") == 1 &&
+                   count_windows("ZEBOSD", "ZEBOSD") == 1;
+        }));
     }
     pid_t spawn(const char* program) {
         char* argv[] = {const_cast<char*>(program), nullptr};
@@ -74,9 +83,11 @@ protected:
         auto c = consoles();
         return c.size() == 1 && ((c[0].style & WS_VISIBLE) != 0) == shown;
     }
-    // Blocks on the desktop's change notifications until `done` holds (20 s at most).
-    template <typename Pred> static bool wait_for(Pred done) {
+    // Blocks on the desktop's and the machine root's change notifications until `done`
+    // holds (20 s at most).
+    template <typename Pred> bool wait_for(Pred done) {
         int fd = inotify_init1(IN_CLOEXEC);
+        inotify_add_watch(fd, root().c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
         if (auto change = platform::desktop_change_file())
             inotify_add_watch(fd, change->parent_path().c_str(),
                               IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
@@ -94,11 +105,49 @@ protected:
         return ok;
     }
 
+    // Runs a tool of the system to its end; its exit code.
+    int tool(const char* program, std::vector<std::string> args) {
+        std::vector<char*> argv{const_cast<char*>(program)};
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, program, nullptr, nullptr, argv.data(), environ) != 0)
+            return -1;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    static machine::FirmwareState radios() {
+        machine::Firmware fw;
+        machine::read_firmware(fw);
+        return fw.state;
+    }
+    static std::string last_announcement() {
+        std::ifstream in(machine::osd_journal_path());
+        std::string line, last;
+        while (std::getline(in, line))
+            last = line;
+        return last;
+    }
+    static std::optional<DWORD> stored(const char* name) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, KEY_READ, &key) !=
+            ERROR_SUCCESS)
+            return std::nullopt;
+        DWORD value = 0, size = 4;
+        LONG r =
+            RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+        return r == ERROR_SUCCESS ? std::optional<DWORD>(value) : std::nullopt;
+    }
+
     pid_t keywatch_ = -1;
     std::vector<pid_t> running_;
 };
 
 TEST_F(Program, SecondStartTogglesTheRunningConsoleAndEnds) {
+    start_peers({});
     pid_t first = spawn(RADIODECK);
     ASSERT_TRUE(wait_for([] { return console_shown(false); }));
     pid_t second = spawn(RADIODECK);
@@ -114,6 +163,7 @@ TEST_F(Program, SecondStartTogglesTheRunningConsoleAndEnds) {
 }
 
 TEST_F(Program, SimultaneousStartsLeaveExactlyOneInstance) {
+    start_peers({});
     std::vector<pid_t> starts;
     for (int i = 0; i < 6; ++i)
         starts.push_back(spawn(RADIODECK));
@@ -123,6 +173,57 @@ TEST_F(Program, SimultaneousStartsLeaveExactlyOneInstance) {
         still_running += ended(pid, 3) ? 0 : 1;
     EXPECT_EQ(still_running, 1);
     EXPECT_EQ(consoles().size(), 1u);
+}
+
+TEST_F(Program, TheOwnersActionsReachTheRadiosThroughTheWholeSystem) {
+    start_peers({true, true, true}); // a notebook with a hardware switch
+    pid_t console = spawn(RADIODECK);
+    ASSERT_TRUE(wait_for([] { return console_shown(false); }));
+
+    // The switch turned off: both radios off, announced, the console stays hidden.
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"switch", "off"}), 0);
+    EXPECT_TRUE(wait_for([] { return !radios().bluetooth_on && !radios().wlan_on; }));
+    EXPECT_TRUE(wait_for([] { return last_announcement().rfind("136 ", 0) == 0; }));
+
+    // On again: the saved selection comes back; the console shows instead of an announcement.
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"switch", "on"}), 0);
+    EXPECT_TRUE(wait_for([] { return radios().bluetooth_on && radios().wlan_on; }));
+    EXPECT_TRUE(wait_for([] { return console_shown(true); }));
+    EXPECT_EQ(last_announcement().rfind("136 ", 0), 0u);
+
+    // The user's Cancel hides it again.
+    EXPECT_EQ(tool(DESKCTL, {"click", "#32770:Radiodeck", "2"}), 0);
+    EXPECT_TRUE(wait_for([] { return console_shown(false); }));
+
+    // From the tray menu: Bluetooth off.
+    EXPECT_EQ(tool(DESKCTL, {"tray", "rclick"}), 0);
+    EXPECT_TRUE(wait_for([this] { return tool(DESKCTL, {"menu"}) == 0; }));
+    EXPECT_EQ(tool(DESKCTL, {"menu", "pick", "32775"}), 0);
+    EXPECT_TRUE(wait_for([] { return !radios().bluetooth_on && radios().wlan_on; }));
+    EXPECT_TRUE(wait_for([] { return stored("Linkward_Bluetooth_CONTROL") == 0u; }));
+    EXPECT_TRUE(wait_for([] { return last_announcement().rfind("94 ", 0) == 0; }));
+
+    // A resume asserts the saved state again, whatever was switched meanwhile.
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"set", "bluetooth", "on"}), 0);
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"resume"}), 0);
+    EXPECT_TRUE(wait_for([] { return !radios().bluetooth_on; }));
+
+    PostMessageA(consoles().at(0).handle, WM_COMMAND, 32771, 0);
+    EXPECT_TRUE(ended(console));
+}
+
+TEST_F(Program, TheHotkeyTogglesTheRadiosWithoutASwitch) {
+    start_peers({});
+    pid_t console = spawn(RADIODECK);
+    ASSERT_TRUE(wait_for([] { return console_shown(false); }));
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"hotkey"}), 0); // on -> off
+    EXPECT_TRUE(wait_for([] { return !radios().bluetooth_on && !radios().wlan_on; }));
+    EXPECT_TRUE(wait_for([] { return stored("Linkward_Toggle_State") == 0u; }));
+    ASSERT_EQ(tool(NOTEBOOKCTL, {"hotkey"}), 0); // off -> on
+    EXPECT_TRUE(wait_for([] { return radios().bluetooth_on && radios().wlan_on; }));
+    EXPECT_TRUE(wait_for([] { return stored("Linkward_Toggle_State") == 1u; }));
+    PostMessageA(consoles().at(0).handle, WM_COMMAND, 32771, 0);
+    EXPECT_TRUE(ended(console));
 }
 
 } // namespace

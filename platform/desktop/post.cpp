@@ -3,6 +3,7 @@
 #include "desktop_state.h"
 
 #include "platform/kernel/wait.h"
+#include "platform/power/resume_watch.h"
 #include "platform/user/input.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -57,6 +58,7 @@ void Desktop::ensure_socket() {
     }
     recv_fd_ = fd;
     watch_ = add_wait_fd(fd, POLLIN, [this](short) { drain_socket(); });
+    start_resume_watch(); // the process now has windows that a resume concerns
 }
 
 int Desktop::send_socket() {

@@ -31,6 +31,11 @@ void MachineFixture::SetUp() {
     runtime_ = std::make_unique<TempDir>();
     std::filesystem::permissions(runtime_->path(), std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", runtime_->path().c_str(), 1);
+    // Tests never reach the host's system bus; one that wants a bus sets up its own.
+    if (const char* bus = getenv("DBUS_SYSTEM_BUS_ADDRESS"))
+        previous_bus_ = bus;
+    setenv("DBUS_SYSTEM_BUS_ADDRESS",
+           ("unix:path=" + (runtime_->path() / "no-bus").string()).c_str(), 1);
     auto virtual_clock = std::make_unique<platform::VirtualClock>();
     clock_ = virtual_clock.get();
     previous_clock_ = platform::set_clock(std::move(virtual_clock));
@@ -43,6 +48,10 @@ void MachineFixture::TearDown() {
         setenv("XDG_RUNTIME_DIR", previous_runtime_->c_str(), 1);
     else
         unsetenv("XDG_RUNTIME_DIR");
+    if (previous_bus_)
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", previous_bus_->c_str(), 1);
+    else
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     runtime_.reset();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);

@@ -41,6 +41,7 @@ private:
     platform::VirtualClock* clock_ = nullptr;
     std::unique_ptr<platform::Clock> previous_clock_;
     std::optional<std::string> previous_runtime_;
+    std::optional<std::string> previous_bus_;
     std::unique_ptr<TempDir> runtime_;
 };
 

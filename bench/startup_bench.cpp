@@ -5,6 +5,7 @@
 //   - the system calls the idle program makes over ten seconds (the goal is none).
 // Usage: bench_startup BIN_DIR [RUNS]   (BIN_DIR holds radiodeck, keywatch, notebookctl)
 #include "machine/notebookctl/notebook_setup.h"
+#include "bench/bench_support.h"
 #include "platform/desktop/desktop.h"
 
 #include <windows.h>
@@ -28,6 +29,9 @@ extern char** environ;
 
 namespace {
 
+using bench::find_top;
+using bench::wait_for;
+
 using Clock = std::chrono::steady_clock;
 
 pid_t spawn(const std::string& program, std::vector<std::string> args = {}) {
@@ -39,35 +43,6 @@ pid_t spawn(const std::string& program, std::vector<std::string> args = {}) {
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     return pid;
-}
-
-std::optional<platform::DesktopWindow> find_top(const char* cls, const char* title) {
-    for (const platform::DesktopWindow& w : platform::desktop_top_level())
-        if (w.class_name == cls && w.title == title)
-            return w;
-    return std::nullopt;
-}
-
-// Blocks on the desktop's change file until `done` holds or `seconds` pass.
-template <typename Pred> bool wait_for(Pred done, int seconds) {
-    auto change = platform::desktop_change_file();
-    int fd = inotify_init1(IN_CLOEXEC);
-    if (change)
-        inotify_add_watch(fd, change->parent_path().c_str(),
-                          IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
-    auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    bool ok = done();
-    while (!ok && Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (poll(&p, 1, static_cast<int>(std::max<long>(left.count(), 0))) > 0) {
-            char buffer[4096];
-            (void)!read(fd, buffer, sizeof buffer);
-        }
-        ok = done();
-    }
-    close(fd);
-    return ok;
 }
 
 bool console_settled() {

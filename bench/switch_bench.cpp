@@ -5,6 +5,7 @@
 // Usage: bench_switch BIN_DIR [EVENTS]   (BIN_DIR holds radiodeck, keywatch and zebosd)
 #include "machine/acpi/firmware.h"
 #include "machine/notebookctl/notebook_setup.h"
+#include "bench/bench_support.h"
 #include "platform/desktop/desktop.h"
 
 #include <windows.h>
@@ -27,40 +28,15 @@ extern char** environ;
 
 namespace {
 
+using bench::find_top;
+using bench::wait_for;
+
 using Clock = std::chrono::steady_clock;
 
 pid_t spawn(const std::string& program) {
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     pid_t pid = -1;
     return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0 ? pid : -1;
-}
-
-std::optional<platform::DesktopWindow> find_top(const char* cls, const char* title) {
-    for (const platform::DesktopWindow& w : platform::desktop_top_level())
-        if (w.class_name == cls && w.title == title)
-            return w;
-    return std::nullopt;
-}
-
-// Blocks on changes in `dir` (and the desktop's) until `done` holds or `seconds` pass.
-template <typename Pred>
-bool wait_for(const std::filesystem::path& dir, Pred done, int seconds = 20) {
-    int fd = inotify_init1(IN_CLOEXEC);
-    inotify_add_watch(fd, dir.c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
-    if (auto change = platform::desktop_change_file())
-        inotify_add_watch(fd, change->parent_path().c_str(), IN_MODIFY | IN_CLOSE_WRITE);
-    auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    bool ok = done();
-    while (!ok && Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 100) > 0) {
-            char buffer[4096];
-            (void)!read(fd, buffer, sizeof buffer);
-        }
-        ok = done();
-    }
-    close(fd);
-    return ok;
 }
 
 machine::FirmwareState radios() {
@@ -99,13 +75,16 @@ int main(int argc, char** argv) {
     RegCloseKey(key);
 
     std::vector<pid_t> started{spawn(bin + "/keywatch"), spawn(bin + "/zebosd")};
-    wait_for(root, [] { return find_top("KEYWATCH", "KEYWATCH") && find_top("ZEBOSD", "ZEBOSD"); });
+    wait_for([] {
+        return find_top("KEYWATCH", "KEYWATCH").has_value() &&
+               find_top("ZEBOSD", "ZEBOSD").has_value();
+    });
     started.push_back(spawn(bin + "/radiodeck"));
     auto settled = [] {
         auto w = find_top("#32770", "Radiodeck");
         return w && !(w->style & WS_VISIBLE);
     };
-    if (!wait_for(root, settled)) {
+    if (!wait_for(settled)) {
         std::fprintf(stderr, "the console did not come up\n");
         return 1;
     }
@@ -116,9 +95,9 @@ int main(int argc, char** argv) {
         bool on = i % 2 == 1; // off first: every radio starts on
         auto start = Clock::now();
         PostMessageA(console, WM_COMMAND, MAKEWPARAM(112, on ? 1 : 0), 0);
-        bool ok = wait_for(root, [&] { return radios().bluetooth_on == on; });
+        bool ok = wait_for([&] { return radios().bluetooth_on == on; });
         device.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        ok = ok && wait_for(root, [&] { return radios().wlan_on == on; });
+        ok = ok && wait_for([&] { return radios().wlan_on == on; });
         peer.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         if (!ok) {
             std::fprintf(stderr, "event %d was not carried out\n", i + 1);

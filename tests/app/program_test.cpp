@@ -4,6 +4,7 @@
 #include "machine/osd/osd_journal.h"
 #include "platform/desktop/desktop.h"
 #include "tests/support/machine_fixture.h"
+#include "tests/support/process_wait.h"
 
 #include <windows.h>
 
@@ -11,10 +12,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -22,8 +21,6 @@
 extern char** environ;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 class Program : public testing_support::MachineFixture {
 protected:
@@ -55,16 +52,11 @@ protected:
     // Whether the process ended by itself within the time. (Its exit code is MFC's: the
     // wParam of the last message its loop took.)
     bool ended(pid_t pid, int seconds = 20) {
-        auto deadline = Clock::now() + std::chrono::seconds(seconds);
-        int status = 0;
-        while (Clock::now() < deadline) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                std::erase(running_, pid);
-                return WIFEXITED(status);
-            }
-            usleep(5000);
-        }
-        return false;
+        int status = testing_support::wait_for_exit(pid, std::chrono::seconds(seconds));
+        if (status == -1)
+            return false;
+        std::erase(running_, pid);
+        return WIFEXITED(status);
     }
     static std::vector<platform::DesktopWindow> consoles() {
         std::vector<platform::DesktopWindow> out;
@@ -85,24 +77,11 @@ protected:
     }
     // Blocks on the desktop's and the machine root's change notifications until `done`
     // holds (20 s at most).
-    template <typename Pred> bool wait_for(Pred done) {
-        int fd = inotify_init1(IN_CLOEXEC);
-        inotify_add_watch(fd, root().c_str(), IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
+    bool wait_for(const std::function<bool()>& done) {
+        std::vector<std::filesystem::path> dirs{root()};
         if (auto change = platform::desktop_change_file())
-            inotify_add_watch(fd, change->parent_path().c_str(),
-                              IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
-        auto deadline = Clock::now() + std::chrono::seconds(20);
-        bool ok = done();
-        while (!ok && Clock::now() < deadline) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 100) > 0) {
-                char buffer[4096];
-                (void)!read(fd, buffer, sizeof buffer);
-            }
-            ok = done();
-        }
-        close(fd);
-        return ok;
+            dirs.push_back(change->parent_path());
+        return testing_support::wait_in_dirs(dirs, done, std::chrono::seconds(20));
     }
 
     // Runs a tool of the system to its end; its exit code.

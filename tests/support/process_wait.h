@@ -13,18 +13,21 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace testing_support {
 
-// Waits until `done()` holds, re-checking whenever something changes in `dir`.
-inline bool wait_in_dir(const std::filesystem::path& dir, const std::function<bool()>& done,
-                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+// Waits until `done()` holds, re-checking whenever something changes in one of `dirs`.
+inline bool wait_in_dirs(const std::vector<std::filesystem::path>& dirs,
+                         const std::function<bool()>& done,
+                         std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (fd < 0)
         return done();
-    inotify_add_watch(fd, dir.c_str(),
-                      IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_ATTRIB |
-                          IN_DELETE_SELF);
+    for (const std::filesystem::path& dir : dirs)
+        inotify_add_watch(fd, dir.c_str(),
+                          IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE |
+                              IN_ATTRIB | IN_DELETE_SELF);
     auto end = std::chrono::steady_clock::now() + limit;
     bool ok = false;
     for (;;) {
@@ -45,6 +48,12 @@ inline bool wait_in_dir(const std::filesystem::path& dir, const std::function<bo
     }
     close(fd);
     return ok;
+}
+
+// Waits until `done()` holds, re-checking whenever something changes in `dir`.
+inline bool wait_in_dir(const std::filesystem::path& dir, const std::function<bool()>& done,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    return wait_in_dirs({dir}, done, limit);
 }
 
 // Waits for a child process to end and reaps it; its exit status, or -1 when it did not end

@@ -1,5 +1,5 @@
-// What the process benchmarks share: finding a window of the desktop and waiting, without
-// polling, until a condition about the machine holds.
+// What the process benchmarks share: finding a window of the desktop and waiting until a
+// condition about the machine holds.
 #pragma once
 
 #include "platform/desktop/desktop.h"
@@ -24,6 +24,18 @@ inline bool wait_for(const std::function<bool()>& done, int seconds = 20) {
     if (auto change = platform::desktop_change_file())
         dirs.push_back(change->parent_path());
     return testing_support::wait_in_dirs(dirs, done, std::chrono::seconds(seconds));
+}
+
+// Waits until the console of the program started as `pid` has ended its start-up: titled,
+// hidden by its timer, and the process idle.
+inline bool wait_console_settled(pid_t pid, int seconds = 20) {
+    return wait_for(
+               [] {
+                   auto w = find_top("#32770", "Radiodeck");
+                   return w && !(w->style & WS_VISIBLE);
+               },
+               seconds) &&
+           testing_support::wait_idle(pid, std::chrono::seconds(seconds));
 }
 
 } // namespace bench

@@ -1,6 +1,7 @@
 // The program's start-up and its idle life, on a simulated notebook of its own with the
 // hotkey service and the on-screen display present:
-//   - the time from starting the process to its console being titled and hidden (median);
+//   - the time from starting the process to the end of its start-up: the console titled,
+//     hidden by its timer, and the process idle (median);
 //   - the resident memory of the running program afterwards;
 //   - the system calls the idle program makes over ten seconds (the goal is none).
 // Usage: bench_startup BIN_DIR [RUNS]   (BIN_DIR holds radiodeck, keywatch, notebookctl)
@@ -43,11 +44,6 @@ pid_t spawn(const std::string& program, std::vector<std::string> args = {}) {
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     return pid;
-}
-
-bool console_settled() {
-    auto w = find_top("#32770", "Radiodeck");
-    return w && !(w->style & WS_VISIBLE);
 }
 
 long status_field(pid_t pid, const char* key) {
@@ -94,7 +90,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         auto start = Clock::now();
         pid_t pid = spawn(bin + "/radiodeck");
-        if (pid < 0 || !wait_for(console_settled, 30)) {
+        if (pid < 0 || !bench::wait_console_settled(pid, 30)) {
             std::fprintf(stderr, "the console did not come up in run %d\n", i + 1);
             return 1;
         }
@@ -105,7 +101,7 @@ int main(int argc, char** argv) {
             last = pid;
     }
     std::sort(times.begin(), times.end());
-    std::printf("start to hidden console: median %.1f ms (min %.1f, max %.1f, %d runs)\n",
+    std::printf("start to settled console: median %.1f ms (min %.1f, max %.1f, %d runs)\n",
                 times[times.size() / 2], times.front(), times.back(), runs);
     std::printf("resident memory after start: %ld kB\n", status_field(last, "VmRSS:"));
 

@@ -80,11 +80,7 @@ int main(int argc, char** argv) {
                find_top("ZEBOSD", "ZEBOSD").has_value();
     });
     started.push_back(spawn(bin + "/radiodeck"));
-    auto settled = [] {
-        auto w = find_top("#32770", "Radiodeck");
-        return w && !(w->style & WS_VISIBLE);
-    };
-    if (!wait_for(settled)) {
+    if (!bench::wait_console_settled(started.back())) {
         std::fprintf(stderr, "the console did not come up\n");
         return 1;
     }

@@ -58,6 +58,15 @@ protected:
         std::erase(running_, pid);
         return WIFEXITED(status);
     }
+    // Starts the program and waits until its start-up has ended: the console titled, hidden
+    // by its timer, and the process idle. (Before the timer's tick the console is still
+    // about to be shown, and a toggle then would hide it.)
+    pid_t start_console() {
+        pid_t pid = spawn(RADIODECK);
+        EXPECT_TRUE(wait_for([] { return console_shown(false); }));
+        EXPECT_TRUE(testing_support::wait_idle(pid));
+        return pid;
+    }
     static std::vector<platform::DesktopWindow> consoles() {
         std::vector<platform::DesktopWindow> out;
         for (const auto& w : platform::desktop_top_level())
@@ -127,8 +136,7 @@ protected:
 
 TEST_F(Program, SecondStartTogglesTheRunningConsoleAndEnds) {
     start_peers({});
-    pid_t first = spawn(RADIODECK);
-    ASSERT_TRUE(wait_for([] { return console_shown(false); }));
+    pid_t first = start_console();
     pid_t second = spawn(RADIODECK);
     EXPECT_TRUE(ended(second));
     EXPECT_TRUE(wait_for([] { return console_shown(true); }));
@@ -156,8 +164,7 @@ TEST_F(Program, SimultaneousStartsLeaveExactlyOneInstance) {
 
 TEST_F(Program, TheOwnersActionsReachTheRadiosThroughTheWholeSystem) {
     start_peers({true, true, true}); // a notebook with a hardware switch
-    pid_t console = spawn(RADIODECK);
-    ASSERT_TRUE(wait_for([] { return console_shown(false); }));
+    pid_t console = start_console();
 
     // The switch turned off: both radios off, announced, the console stays hidden.
     ASSERT_EQ(tool(NOTEBOOKCTL, {"switch", "off"}), 0);
@@ -193,8 +200,7 @@ TEST_F(Program, TheOwnersActionsReachTheRadiosThroughTheWholeSystem) {
 
 TEST_F(Program, TheHotkeyTogglesTheRadiosWithoutASwitch) {
     start_peers({});
-    pid_t console = spawn(RADIODECK);
-    ASSERT_TRUE(wait_for([] { return console_shown(false); }));
+    pid_t console = start_console();
     ASSERT_EQ(tool(NOTEBOOKCTL, {"hotkey"}), 0); // on -> off
     EXPECT_TRUE(wait_for([] { return !radios().bluetooth_on && !radios().wlan_on; }));
     EXPECT_TRUE(wait_for([] { return stored("Linkward_Toggle_State") == 0u; }));

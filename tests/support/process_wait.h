@@ -1,6 +1,6 @@
-// Bounded waits for what another process does: a change in the file system, or its end. Both
-// block in the kernel (inotify, pidfd) until something happens or the limit passes; nothing
-// sleeps or polls on a timer.
+// Bounded waits for what another process does: a change in the file system, or its end, which
+// block in the kernel (inotify, pidfd) until something happens or the limit passes; and its
+// going idle, which only /proc shows.
 #pragma once
 
 #include <cerrno>
@@ -12,7 +12,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -83,6 +86,33 @@ inline bool wait_gone(pid_t pid, std::chrono::milliseconds limit = std::chrono::
     int ready = poll(&p, 1, static_cast<int>(limit.count()));
     close(fd);
     return ready > 0;
+}
+
+// Whether the process's main thread is blocked waiting for input with no deadline: a program
+// of the platform in its message loop with no timer left, having done all it was given.
+inline bool is_idle(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/syscall");
+    long number = -1;
+    unsigned long fds = 0, count = 0, timeout = 0;
+    if (!(in >> number >> std::hex >> fds >> count >> timeout))
+        return false;
+#ifdef SYS_poll
+    if (number == SYS_poll)
+        return static_cast<int>(timeout) < 0;
+#endif
+    return number == SYS_ppoll && timeout == 0;
+}
+
+// Waits until the process is idle. The kernel tells nobody when a process goes to sleep, so
+// this looks again every millisecond; it is for settling a start-up before a test acts.
+inline bool wait_idle(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!is_idle(pid)) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 } // namespace testing_support

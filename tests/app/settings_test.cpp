@@ -1,6 +1,10 @@
 // The four settings in the registry, as the console loads and saves them.
 #include "console_fixture.h"
 
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
 namespace {
 
 using machine::FirmwareProfile;
@@ -119,6 +123,40 @@ TEST_F(Settings, StandardUserWithAMissingValueKeepsThatBoxUsable) {
     EXPECT_EQ(dlg().LoadSettings(), 1);
     EXPECT_TRUE(box_enabled(IDC_WLAN));
     EXPECT_EQ(dlg().m_nWlanSetting, 0);
+}
+
+// The registry's file may not grow (a full disk, here a file size limit): the first value
+// that cannot be created is reported and the load stops there, with the key closed first.
+TEST_F(Settings, AValueThatCannotBeCreatedIsReportedAndEndsTheLoad) {
+    start({true, true, false});
+    store_dword("Linkward_WLAN_CONTROL", 0);
+    dlg().ProbeCapabilities();
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit full = before;
+    full.rlim_cur = std::filesystem::file_size(root() / "registry.reg");
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    ui.answer(IDOK);
+    int result = dlg().LoadSettings();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(ui.boxes_seen().size(), 1u);
+    EXPECT_EQ(ui.boxes_seen()[0].text, "Can't create Registry Linkward_Bluetooth_CONTROL");
+    EXPECT_EQ(ui.boxes_seen()[0].caption, "Linkward Bluetooth Control Warning");
+    EXPECT_EQ(ui.boxes_seen()[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(ui.boxes_seen()[0].owner, dlg().m_hWnd);
+    EXPECT_EQ(dlg().m_nWlanSetting, 0);
+    EXPECT_FALSE(box_checked(IDC_WLAN));
+    EXPECT_EQ(dlg().m_nBtSetting, 0); // the default was not taken over
+    EXPECT_EQ(stored("Linkward_Bluetooth_CONTROL"), std::nullopt);
+    EXPECT_EQ(stored("Linkward_Display_CONTROL"), std::nullopt); // never visited
+    EXPECT_FALSE(box_checked(IDC_DISPLAY));
+    // With room again, the next start creates what is missing.
+    EXPECT_EQ(dlg().LoadSettings(), 1);
+    EXPECT_EQ(stored("Linkward_Toggle_State"), 1u);
 }
 
 TEST_F(Settings, SaveWritesAndCopiesEveryUsedValue) {

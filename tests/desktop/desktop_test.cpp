@@ -5,6 +5,7 @@
 #include "platform/desktop/protocol.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/wait.h"
+#include "tests/support/process_wait.h"
 
 #include <chrono>
 #include <cstdio>
@@ -287,7 +288,7 @@ TEST_F(DesktopTest, AnIdleProcessMakesNoSystemCalls) {
     // Once it has answered, it is back in its one wait.
     ASSERT_TRUE(PostMessageA(app.top, WM_NULL, 0, 0));
     ASSERT_TRUE(app.next_message());
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(testing_support::wait_idle(app.process.pid()));
     CpuAndSwitches before = activity(app.process.pid());
     // Measuring idleness takes real time: one second is where a timer or a poll loop shows.
     std::this_thread::sleep_for(std::chrono::seconds(1));

@@ -5,10 +5,12 @@
 #include "machine/keywatch/switch_events.h"
 #include "machine/keywatch/wlan_switch.h"
 #include "machine/peer_life/peer_life.h"
+#include "platform/drivers/display.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -38,6 +40,11 @@ LRESULT CALLBACK keywatch_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 int main() {
+    std::string display_error;
+    if (!platform::open_display(display_error)) {
+        std::fprintf(stderr, "keywatch: %s\n", display_error.c_str());
+        return 1;
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = keywatch_proc;
     wc.hInstance = GetModuleHandleA(nullptr);

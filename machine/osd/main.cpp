@@ -3,6 +3,7 @@
 // a small topmost popup for two seconds and is written to the journal (osd_journal.h).
 #include "machine/osd/osd_journal.h"
 #include "machine/peer_life/peer_life.h"
+#include "platform/drivers/display.h"
 
 #include <windows.h>
 
@@ -102,6 +103,11 @@ HWND create_osd_window() {
 } // namespace
 
 int main() {
+    std::string display_error;
+    if (!platform::open_display(display_error)) {
+        std::fprintf(stderr, "zebosd: %s\n", display_error.c_str());
+        return 1;
+    }
     if (!register_class(kWindowClass, osd_proc) || !register_class(kBannerClass, banner_proc)) {
         std::fprintf(stderr, "zebosd: cannot register the window classes\n");
         return 1;

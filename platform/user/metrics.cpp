@@ -1,12 +1,14 @@
-// System metrics of the display. The headless screen is 1024 x 768 at 96 dots per inch.
+// System metrics: the screen's size comes from the display driver.
+#include "platform/drivers/display.h"
+
 #include <windows.h>
 
 int WINAPI GetSystemMetrics(int index) {
     switch (index) {
     case SM_CXSCREEN:
-        return 1024;
+        return platform::display_driver().screen_size().cx;
     case SM_CYSCREEN:
-        return 768;
+        return platform::display_driver().screen_size().cy;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:

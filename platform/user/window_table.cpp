@@ -4,6 +4,7 @@
 #include "window_class.h"
 
 #include "platform/desktop/desktop.h"
+#include "platform/drivers/display.h"
 
 #include <algorithm>
 #include <memory>
@@ -101,7 +102,10 @@ HWND allocate_window_handle() {
 
 void publish_window(HWND hwnd) {
     Window* w = find_window(hwnd);
-    if (!w || !desktop_holds(hwnd))
+    if (!w)
+        return;
+    display_driver().window_changed(hwnd);
+    if (!desktop_holds(hwnd))
         return;
     DesktopWindow d;
     d.handle = hwnd;
@@ -176,6 +180,7 @@ void erase_window(HWND hwnd) {
     Window* w = find_window(hwnd);
     if (!w)
         return;
+    display_driver().window_destroyed(hwnd);
     auto unlink = [hwnd](std::vector<HWND>& v) {
         v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
     };

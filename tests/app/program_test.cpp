@@ -3,6 +3,7 @@
 #include "machine/notebookctl/notebook_setup.h"
 #include "machine/osd/osd_journal.h"
 #include "platform/desktop/desktop.h"
+#include "platform/shell/tray.h"
 #include "tests/support/machine_fixture.h"
 #include "tests/support/process_wait.h"
 
@@ -147,6 +148,19 @@ TEST_F(Program, SecondStartTogglesTheRunningConsoleAndEnds) {
     PostMessageA(consoles().at(0).handle, WM_COMMAND, 32771, 0);
     EXPECT_TRUE(ended(first));
     EXPECT_TRUE(consoles().empty());
+}
+
+TEST_F(Program, ADisplayThatThisBuildLacksIsRefusedBeforeAnythingIsTouched) {
+    start_peers({});
+    setenv("RADIODECK_DISPLAY", "x11", 1);
+    pid_t console = spawn(RADIODECK);
+    unsetenv("RADIODECK_DISPLAY");
+    int status = testing_support::wait_for_exit(console, std::chrono::seconds(20));
+    std::erase(running_, console);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_TRUE(consoles().empty());
+    EXPECT_EQ(stored("Linkward_WLAN_CONTROL"), std::nullopt);
+    EXPECT_TRUE(platform::tray_icons().empty());
 }
 
 TEST_F(Program, SimultaneousStartsLeaveExactlyOneInstance) {

@@ -1,0 +1,48 @@
+// Choosing the display driver of the process.
+#include "display.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace platform {
+
+DisplayDriver& headless_display();
+
+namespace {
+
+DisplayDriver* chosen = nullptr;
+DisplayDriver* replacement = nullptr;
+
+} // namespace
+
+bool open_display(std::string& error) {
+    chosen = &headless_display();
+    const char* value = std::getenv(kDisplayVariable);
+    std::string_view name = value ? value : "";
+    // This build has no X11 driver: without a choice every process runs headless, whatever
+    // $DISPLAY says, and a choice of X11 is refused rather than quietly ignored.
+    if (name.empty() || name == "headless")
+        return true;
+    if (name == "x11")
+        error = "RADIODECK_DISPLAY=x11: this build has no X11 display driver (use headless)";
+    else
+        error = std::string("RADIODECK_DISPLAY=") + std::string(name) +
+                ": unknown display (headless or x11)";
+    return false;
+}
+
+DisplayDriver& display_driver() {
+    if (replacement)
+        return *replacement;
+    if (!chosen) {
+        std::string ignored;
+        open_display(ignored);
+    }
+    return *chosen;
+}
+
+void set_display_driver(DisplayDriver* driver) {
+    replacement = driver;
+}
+
+} // namespace platform

@@ -20,7 +20,17 @@ static void TrimTrayMenu(const CConsoleDlg& dlg) {
     ::RemoveMenu(g_hTrayMenu, ID_TRAY_WLAN_OFF, MF_BYCOMMAND);
 }
 
+// A radio the notebook lacks: its box is hidden (Bluetooth) or left in view greyed
+// (Wireless LAN). The display option always stays.
+static void ShowMissingRadios(CConsoleDlg& dlg) {
+    if (dlg.m_bHasBluetooth == 0)
+        dlg.GetDlgItem(IDC_BLUETOOTH)->ShowWindow(SW_HIDE);
+    if (dlg.m_bHasWlan == 0)
+        dlg.GetDlgItem(IDC_WLAN)->EnableWindow(FALSE);
+}
+
 void CConsoleDlg::InitConsoleLayout() {
     LoadTrayMenu();
     TrimTrayMenu(*this);
+    ShowMissingRadios(*this);
 }

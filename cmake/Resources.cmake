@@ -3,7 +3,8 @@ find_program(RADIODECK_WINDRES NAMES llvm-windres llvm-windres-14 llvm-windres-1
              x86_64-w64-mingw32-windres REQUIRED)
 
 # Compiles a resource script into a .res file (absolute, or relative to the current binary
-# directory). Pictures named in the script are looked up beside it and in INCLUDES.
+# directory). Pictures named in the script are looked up beside it and in INCLUDES. Scripts
+# are UTF-8; their strings are stored as UTF-16, as every .res holds them.
 #   radiodeck_compile_resources(NAME out.res RC file.rc [TARGET name] [INCLUDES dirs...]
 #                               [DEPENDS files...])
 # A custom target (TARGET, else <out name>_res) builds it with `all`.
@@ -24,7 +25,7 @@ function(radiodeck_compile_resources)
     add_custom_command(
         OUTPUT "${out}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${out_dir}"
-        COMMAND ${RADIODECK_WINDRES} ${include_args} "${rc}" -O res -o "${out}"
+        COMMAND ${RADIODECK_WINDRES} --codepage=65001 ${include_args} "${rc}" -O res -o "${out}"
         WORKING_DIRECTORY "${rc_dir}"
         DEPENDS "${rc}" ${R_DEPENDS}
         COMMENT "Compiling resources ${R_RC}"

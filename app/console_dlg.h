@@ -66,6 +66,7 @@ public:
 
     // The console's layout and the tray (ui/).
     void InitConsoleLayout();
+    void LoadLanguageLibrary();
     BOOL SetTrayIcon(int nOperation, UINT nIconId, LPCSTR pszTip);
     BOOL UpdateTrayState();
     void UpdateShowHideText();

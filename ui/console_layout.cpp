@@ -31,6 +31,7 @@ static void ShowMissingRadios(CConsoleDlg& dlg) {
 
 void CConsoleDlg::InitConsoleLayout() {
     LoadTrayMenu();
+    LoadLanguageLibrary();
     TrimTrayMenu(*this);
     ShowMissingRadios(*this);
 }

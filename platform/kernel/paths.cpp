@@ -159,7 +159,20 @@ std::string windows_path(const fs::path& host) {
     return result;
 }
 
+namespace {
+fs::path& program_file_override() {
+    static fs::path file;
+    return file;
+}
+} // namespace
+
+void set_program_file(const fs::path& file) {
+    program_file_override() = file;
+}
+
 fs::path program_file() {
+    if (!program_file_override().empty())
+        return program_file_override();
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::path() : self;

@@ -22,4 +22,8 @@ std::string windows_path(const std::filesystem::path& host);
 std::filesystem::path program_file();
 std::filesystem::path program_directory();
 
+// Makes the process believe it was started from another file (tests put the program in a
+// folder of their own, with its INI files and libraries); an empty path undoes it.
+void set_program_file(const std::filesystem::path& file);
+
 } // namespace platform

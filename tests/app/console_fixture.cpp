@@ -30,6 +30,9 @@ void ConsoleFixture::TearDown() {
     if (g_hAcpiDevice != INVALID_HANDLE_VALUE)
         CloseHandle(g_hAcpiDevice);
     g_hAcpiDevice = INVALID_HANDLE_VALUE;
+    if (g_hLangLib)
+        FreeLibrary(g_hLangLib);
+    g_hLangLib = nullptr;
     MachineFixture::TearDown();
 }
 

@@ -59,6 +59,9 @@ void ConsoleRun::TearDown() {
     g_hAcpiDevice = INVALID_HANDLE_VALUE;
     g_hHotkeyServiceWnd = nullptr;
     g_hOsdWnd = nullptr;
+    if (g_hLangLib)
+        FreeLibrary(g_hLangLib);
+    g_hLangLib = nullptr;
     MachineFixture::TearDown();
 }
 

@@ -3,6 +3,7 @@
 #include "machine/notebookctl/notebook_setup.h"
 #include "machine/osd/osd_journal.h"
 #include "platform/desktop/desktop.h"
+#include "platform/kernel/machine.h"
 #include "platform/shell/tray.h"
 #include "tests/support/machine_fixture.h"
 #include "tests/support/process_wait.h"
@@ -148,6 +149,23 @@ TEST_F(Program, SecondStartTogglesTheRunningConsoleAndEnds) {
     PostMessageA(consoles().at(0).handle, WM_COMMAND, 32771, 0);
     EXPECT_TRUE(ended(first));
     EXPECT_TRUE(consoles().empty());
+}
+
+TEST_F(Program, AGermanMachineShowsTheGermanLabels) {
+    start_peers({});
+    ASSERT_TRUE(platform::set_machine_setting("machine", "langid", "0x0407"));
+    pid_t console = start_console();
+    std::string wlan, display;
+    for (const auto& child : platform::desktop_children(consoles().at(0).handle)) {
+        if (child.id == 1004)
+            wlan = child.title;
+        if (child.id == 1002)
+            display = child.title;
+    }
+    EXPECT_EQ(wlan, "WLAN");
+    EXPECT_EQ(display, "Dialog zeigen, wenn Schalter EIN");
+    PostMessageA(consoles().at(0).handle, WM_COMMAND, 32771, 0);
+    EXPECT_TRUE(ended(console));
 }
 
 TEST_F(Program, ADisplayThatThisBuildLacksIsRefusedBeforeAnythingIsTouched) {

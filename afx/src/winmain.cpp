@@ -4,17 +4,12 @@
 #include "platform/drivers/display.h"
 #include "platform/kernel/startup.h"
 
-#include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
-    std::string display_error;
-    if (!platform::open_display(display_error)) {
-        std::string program = argv[0] ? argv[0] : "";
-        std::fprintf(stderr, "%s: %s\n", program.substr(program.rfind('/') + 1).c_str(),
-                     display_error.c_str());
+    std::string program = argv[0] ? argv[0] : "";
+    if (!platform::open_display(program.substr(program.rfind('/') + 1).c_str()))
         return 1;
-    }
     // The command line as Windows gives it to WinMain: the arguments after the program name.
     std::string command_line;
     for (int i = 1; i < argc; ++i) {

@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
@@ -40,11 +39,8 @@ LRESULT CALLBACK keywatch_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 int main() {
-    std::string display_error;
-    if (!platform::open_display(display_error)) {
-        std::fprintf(stderr, "keywatch: %s\n", display_error.c_str());
+    if (!platform::open_display("keywatch"))
         return 1;
-    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = keywatch_proc;
     wc.hInstance = GetModuleHandleA(nullptr);

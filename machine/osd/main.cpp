@@ -103,11 +103,8 @@ HWND create_osd_window() {
 } // namespace
 
 int main() {
-    std::string display_error;
-    if (!platform::open_display(display_error)) {
-        std::fprintf(stderr, "zebosd: %s\n", display_error.c_str());
+    if (!platform::open_display("zebosd"))
         return 1;
-    }
     if (!register_class(kWindowClass, osd_proc) || !register_class(kBannerClass, banner_proc)) {
         std::fprintf(stderr, "zebosd: cannot register the window classes\n");
         return 1;

@@ -1,6 +1,7 @@
 // Choosing the display driver of the process.
 #include "display.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -28,6 +29,14 @@ bool open_display(std::string& error) {
     else
         error = std::string("RADIODECK_DISPLAY=") + std::string(name) +
                 ": unknown display (headless or x11)";
+    return false;
+}
+
+bool open_display(const char* program) {
+    std::string error;
+    if (open_display(error))
+        return true;
+    std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return false;
 }
 

@@ -28,6 +28,8 @@ public:
 // best this build has). False, with the reason in `error`, when the value names none this
 // build has; the process then keeps the headless driver.
 bool open_display(std::string& error);
+// The same for a program's start: the reason goes to stderr after the program's name.
+bool open_display(const char* program);
 
 // The driver of this process; opened on first use when nobody opened it.
 DisplayDriver& display_driver();

@@ -144,12 +144,8 @@ TEST_F(DeskctlUiTest, ActionsOfAnotherUserOrOfUnknownKindAreDropped) {
     UiPeer peer;
     ASSERT_TRUE(peer.top);
     HWND check = GetDlgItem(peer.top, 201);
-    auto path = platform::desktop_socket_of(peer.top);
-    ASSERT_TRUE(check && path);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    ASSERT_LT(path->native().size(), sizeof addr.sun_path);
-    std::memcpy(addr.sun_path, path->c_str(), path->native().size());
+    RawSocket peer_socket(peer.top);
+    ASSERT_TRUE(check && peer_socket.ok());
 
     platform::desktop_wire::ActionDatagram click{};
     click.magic = platform::desktop_wire::kActionMagic;
@@ -158,30 +154,14 @@ TEST_F(DeskctlUiTest, ActionsOfAnotherUserOrOfUnknownKindAreDropped) {
     click.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(check));
     click.action = platform::desktop_wire::kActionClickWindow;
 
-    pid_t child = fork();
-    if (child == 0) {
-        int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-            _exit(4);
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
-        _exit(send(fd, &click, sizeof click, 0) == sizeof click ? 0 : 5);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    bool other_user_sent = WEXITSTATUS(status) == 0;
-    ASSERT_TRUE(other_user_sent || WEXITSTATUS(status) == 3) << WEXITSTATUS(status);
+    bool other_user_sent = peer_socket.send_as_other_user(&click, sizeof click);
 
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(fd, 0);
     auto unknown = click;
     unknown.action = 99;
     auto bad_version = click;
     bad_version.version = 2;
     for (const auto* d : {&unknown, &bad_version})
-        EXPECT_GT(sendto(fd, d, sizeof *d, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    close(fd);
+        EXPECT_TRUE(peer_socket.send(d, sizeof *d));
     EXPECT_EQ(peer.lines_until_marker(), (std::vector<std::string>{"marker"}));
 
     // The same datagram from this user is carried out.

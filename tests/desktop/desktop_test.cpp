@@ -221,12 +221,8 @@ TEST_F(DesktopTest, TheDesktopDirectoryIsPrivateAndAnOpenOneIsRefused) {
 TEST_F(DesktopTest, DatagramsOfAnotherUserOrOfAnotherShapeAreDropped) {
     Peer app("RadiodeckPeer", "Radiodeck");
     ASSERT_TRUE(app.top);
-    auto path = platform::desktop_socket_of(app.top);
-    ASSERT_TRUE(path);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    ASSERT_LT(path->native().size(), sizeof addr.sun_path);
-    std::memcpy(addr.sun_path, path->c_str(), path->native().size());
+    RawSocket app_socket(app.top);
+    ASSERT_TRUE(app_socket.ok());
 
     platform::desktop_wire::PostDatagram good{};
     good.magic = platform::desktop_wire::kPostMagic;
@@ -236,41 +232,22 @@ TEST_F(DesktopTest, DatagramsOfAnotherUserOrOfAnotherShapeAreDropped) {
     good.message = WM_USER + 5;
 
     // From a process that became another user after it connected.
-    pid_t child = fork();
-    if (child == 0) {
-        int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
-            _exit(4);
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
-        _exit(send(fd, &good, sizeof good, 0) == sizeof good ? 0 : 5);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    bool other_user_sent = WEXITSTATUS(status) == 0;
-    ASSERT_TRUE(other_user_sent || WEXITSTATUS(status) == 3) << WEXITSTATUS(status);
+    bool other_user_sent = app_socket.send_as_other_user(&good, sizeof good);
 
     // From this user, but not what the protocol says, or not for one of its windows.
-    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(fd, 0);
-    auto send_one = [&](const void* data, size_t size) {
-        return sendto(fd, data, size, 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    };
     auto bad_magic = good;
     bad_magic.magic ^= 1;
     auto bad_version = good;
     bad_version.version = 99;
     auto not_its_window = good;
     not_its_window.target = static_cast<uint32_t>(as_number(app.top) + 0x10000);
-    EXPECT_GT(send_one(&bad_magic, sizeof good), 0);
-    EXPECT_GT(send_one(&bad_version, sizeof good), 0);
-    EXPECT_GT(send_one(&not_its_window, sizeof good), 0);
-    EXPECT_GT(send_one(&good, sizeof good - 1), 0);
+    EXPECT_TRUE(app_socket.send(&bad_magic, sizeof good));
+    EXPECT_TRUE(app_socket.send(&bad_version, sizeof good));
+    EXPECT_TRUE(app_socket.send(&not_its_window, sizeof good));
+    EXPECT_TRUE(app_socket.send(&good, sizeof good - 1));
     char big[100] = {};
     std::memcpy(big, &good, sizeof good);
-    EXPECT_GT(send_one(big, sizeof big), 0);
-    close(fd);
+    EXPECT_TRUE(app_socket.send(big, sizeof big));
 
     // Only what follows arrives.
     ASSERT_TRUE(PostMessageA(app.top, WM_USER + 6, 0, 0));

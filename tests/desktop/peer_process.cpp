@@ -1,14 +1,18 @@
 #include "peer_process.h"
 
+#include "platform/desktop/desktop.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -159,6 +163,42 @@ Outcome DesktopTest::deskctl(const std::vector<std::string>& args) {
     o.out = slurp(out);
     o.err = slurp(err);
     return o;
+}
+
+RawSocket::RawSocket(HWND window) {
+    auto path = platform::desktop_socket_of(window);
+    if (!path || path->native().size() >= sizeof addr_.sun_path)
+        return;
+    addr_.sun_family = AF_UNIX;
+    std::memcpy(addr_.sun_path, path->c_str(), path->native().size());
+    ok_ = true;
+}
+
+bool RawSocket::send(const void* data, size_t size) const {
+    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool sent = sendto(fd, data, size, 0, reinterpret_cast<const sockaddr*>(&addr_),
+                       sizeof addr_) == static_cast<ssize_t>(size);
+    close(fd);
+    return sent;
+}
+
+bool RawSocket::send_as_other_user(const void* data, size_t size) const {
+    pid_t child = fork();
+    if (child == 0) {
+        int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (fd < 0 || connect(fd, reinterpret_cast<const sockaddr*>(&addr_), sizeof addr_) != 0)
+            _exit(4);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        _exit(::send(fd, data, size, 0) == static_cast<ssize_t>(size) ? 0 : 5);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    EXPECT_TRUE(code == 0 || code == 3) << "the other user's datagram failed: " << code;
+    return code == 0;
 }
 
 std::string hex_handle(HWND h) {

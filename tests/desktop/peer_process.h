@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <vector>
 
 namespace desktop_test {
@@ -67,5 +68,22 @@ protected:
 };
 
 std::string hex_handle(HWND h);
+
+// Raw datagrams to the process of a window, past the platform's own sending: what a
+// stranger could put on the socket.
+class RawSocket {
+public:
+    explicit RawSocket(HWND window);
+    bool ok() const { return ok_; }
+    // Whether the datagram left this process.
+    bool send(const void* data, size_t size) const;
+    // Sends it from a child that connects and then becomes another user (nobody). False when
+    // no other user can be had (not running as root); a failure to send fails the test.
+    bool send_as_other_user(const void* data, size_t size) const;
+
+private:
+    sockaddr_un addr_{};
+    bool ok_ = false;
+};
 
 } // namespace desktop_test

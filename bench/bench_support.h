@@ -2,12 +2,20 @@
 // condition about the machine holds.
 #pragma once
 
+#include "machine/notebookctl/notebook_setup.h"
 #include "platform/desktop/desktop.h"
 #include "platform/kernel/machine.h"
 #include "tests/support/process_wait.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
+#include <spawn.h>
+#include <string>
+
+extern char** environ;
 
 namespace bench {
 
@@ -24,6 +32,30 @@ inline bool wait_for(const std::function<bool()>& done, int seconds = 20) {
     if (auto change = platform::desktop_change_file())
         dirs.push_back(change->parent_path());
     return testing_support::wait_in_dirs(dirs, done, std::chrono::seconds(seconds));
+}
+
+// Starts a program of BIN_DIR with the machine root of this process; -1 when it cannot.
+inline pid_t spawn(const std::string& program) {
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = -1;
+    return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0 ? pid : -1;
+}
+
+// A fresh notebook of the default profile in a temporary machine root that this process
+// then uses; its path, or nothing (with the reason on stderr).
+inline std::optional<std::filesystem::path> temporary_notebook() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "radiodeck-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return std::nullopt;
+    }
+    setenv("RADIODECK_ROOT", pattern.c_str(), 1);
+    if (machine::init_notebook({}) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "cannot set up the notebook in %s\n", pattern.c_str());
+        return std::nullopt;
+    }
+    return pattern;
 }
 
 // Waits until the console of the program started as `pid` has ended its start-up: titled,

@@ -5,7 +5,6 @@
 //   - the resident memory of the running program afterwards;
 //   - the system calls the idle program makes over ten seconds (the goal is none).
 // Usage: bench_startup BIN_DIR [RUNS]   (BIN_DIR holds radiodeck, keywatch, notebookctl)
-#include "machine/notebookctl/notebook_setup.h"
 #include "bench/bench_support.h"
 #include "platform/desktop/desktop.h"
 
@@ -17,34 +16,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using bench::find_top;
+using bench::spawn;
 using bench::wait_for;
 
 using Clock = std::chrono::steady_clock;
-
-pid_t spawn(const std::string& program, std::vector<std::string> args = {}) {
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    return pid;
-}
 
 long status_field(pid_t pid, const char* key) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -58,11 +42,10 @@ long status_field(pid_t pid, const char* key) {
 void end_console(pid_t pid) {
     if (auto w = find_top("#32770", "Radiodeck"))
         PostMessageA(w->handle, WM_COMMAND, 32771, 0); // the tray's Exit
-    int status = 0;
-    for (int i = 0; i < 200 && waitpid(pid, &status, WNOHANG) == 0; ++i)
-        usleep(10000);
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
+    if (testing_support::wait_for_exit(pid, std::chrono::seconds(2)) == -1) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 }
 
 } // namespace
@@ -74,14 +57,10 @@ int main(int argc, char** argv) {
     }
     std::string bin = argv[1];
     int runs = argc > 2 ? std::atoi(argv[2]) : 20;
-    std::string root_pattern =
-        (std::filesystem::temp_directory_path() / "radiodeck-bench-XXXXXX").string();
-    std::filesystem::path root = mkdtemp(root_pattern.data());
-    setenv("RADIODECK_ROOT", root.c_str(), 1);
-    if (machine::init_notebook({}) != ERROR_SUCCESS) {
-        std::fprintf(stderr, "cannot set up the notebook in %s\n", root.c_str());
+    auto notebook = bench::temporary_notebook();
+    if (!notebook)
         return 1;
-    }
+    const std::filesystem::path& root = *notebook;
     pid_t keywatch = spawn(bin + "/keywatch");
     wait_for([] { return find_top("KEYWATCH", "KEYWATCH").has_value(); }, 10);
 

@@ -4,7 +4,6 @@
 // medians over many events, turning the switch off and on by turns.
 // Usage: bench_switch BIN_DIR [EVENTS]   (BIN_DIR holds radiodeck, keywatch and zebosd)
 #include "machine/acpi/firmware.h"
-#include "machine/notebookctl/notebook_setup.h"
 #include "bench/bench_support.h"
 #include "platform/desktop/desktop.h"
 
@@ -15,29 +14,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using bench::find_top;
+using bench::spawn;
 using bench::wait_for;
 
 using Clock = std::chrono::steady_clock;
-
-pid_t spawn(const std::string& program) {
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    pid_t pid = -1;
-    return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0 ? pid : -1;
-}
 
 machine::FirmwareState radios() {
     machine::Firmware fw;
@@ -59,12 +48,10 @@ int main(int argc, char** argv) {
     }
     std::string bin = argv[1];
     int events = argc > 2 ? std::atoi(argv[2]) : 40;
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "radiodeck-bench-XXXXXX").string();
-    std::filesystem::path root = mkdtemp(pattern.data());
-    setenv("RADIODECK_ROOT", root.c_str(), 1);
-    if (machine::init_notebook({}) != ERROR_SUCCESS)
+    auto notebook = bench::temporary_notebook();
+    if (!notebook)
         return 1;
+    const std::filesystem::path& root = *notebook;
     // Announce rather than show the console when the switch turns on.
     HKEY key;
     DWORD zero = 0;

@@ -20,6 +20,7 @@ struct Watch {
 
 struct WaitState {
     std::vector<Watch> watches;
+    std::vector<std::pair<int, FlushHook>> flush;
     int next_id = 1;
     IdleHook idle;
 };
@@ -53,7 +54,25 @@ void remove_wait_fd(int watch_id) {
     }
 }
 
+int add_flush_hook(FlushHook hook) {
+    int id = g_state.next_id++;
+    g_state.flush.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void remove_flush_hook(int hook_id) {
+    std::erase_if(g_state.flush, [hook_id](const auto& h) { return h.first == hook_id; });
+}
+
+void run_flush_hooks() {
+    // A hook may add or remove hooks: run a copy.
+    auto hooks = g_state.flush;
+    for (auto& [id, hook] : hooks)
+        hook();
+}
+
 bool wait_events(std::optional<Millis> deadline) {
+    run_flush_hooks();
     Clock& c = clock();
     // Something scheduled on a virtual clock happens before the thread would wait past it.
     if (auto next = c.next_scheduled(); next && (!deadline || *next < *deadline)) {

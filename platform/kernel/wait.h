@@ -21,6 +21,14 @@ void remove_wait_fd(int watch_id);
 // clock jumps to the deadline at once.
 bool wait_events(std::optional<Millis> deadline);
 
+// Work done once per loop turn, before the thread blocks: publishing window changes,
+// making registry writes durable. A burst of changes then costs one flush, not one each.
+// Hooks run on the calling thread at the start of every wait_events.
+using FlushHook = std::function<void()>;
+int add_flush_hook(FlushHook hook);
+void remove_flush_hook(int hook_id);
+void run_flush_hooks();
+
 // Something a test lets happen when the thread would otherwise block forever, such as
 // answering an open message box. Returns true when it did something.
 using IdleHook = std::function<bool()>;

@@ -4,9 +4,12 @@
 #include "machine/notebookctl/notebook_setup.h"
 #include "machine/osd/osd_journal.h"
 
+#include "platform/kernel/language.h"
 #include "platform/kernel/machine.h"
 #include "platform/kernel/paths.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -184,6 +187,43 @@ int run_user(const Args& args) {
     return kOk;
 }
 
+// The notebook's language: shown as the programs see it, set to a Windows language, or left to
+// the host's locale again.
+int run_lang(const Args& args) {
+    if (args.size() > 1)
+        return kUsage;
+    if (args.empty()) {
+        bool own = platform::machine_langid().has_value();
+        std::printf("langid=0x%04X\n", GetSystemDefaultLangID());
+        std::printf("source=%s\n", own ? "machine" : "host");
+        return kOk;
+    }
+    std::string value;
+    if (args[0] != "host") {
+        // 0x and one to four hex digits: a Windows language, never 0 (no language).
+        const std::string& word = args[0];
+        unsigned id = 0;
+        const char* digits = word.c_str() + std::min<size_t>(word.size(), 2);
+        const char* end = word.c_str() + word.size();
+        auto [stop, error] = std::from_chars(digits, end, id, 16);
+        if (word.size() < 3 || word.size() > 6 ||
+            (word.compare(0, 2, "0x") != 0 && word.compare(0, 2, "0X") != 0) ||
+            error != std::errc() || stop != end || id == 0)
+            return kUsage;
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%04X", id);
+        value = text;
+    }
+    BOOL written = value.empty()
+                       ? WritePrivateProfileStringA("machine", "langid", nullptr,
+                                                    platform::machine_config_path().c_str())
+                       : platform::set_machine_setting("machine", "langid", value);
+    if (!written)
+        return fail_with("cannot write " + platform::machine_config_path().string(),
+                         GetLastError());
+    return kOk;
+}
+
 const Command kCommands[] = {
     {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch]", run_init, false},
     {"status", "", run_status, true},
@@ -193,6 +233,7 @@ const Command kCommands[] = {
     {"resume", "", run_resume, false},
     {"driver", "install|uninstall", run_driver, true},
     {"user", "admin|standard", run_user, true},
+    {"lang", "[0xNNNN|host]", run_lang, true},
     {"osd", "", run_osd, false},
 };
 

@@ -1,5 +1,7 @@
 #include "tests/support/machine_fixture.h"
 
+#include "platform/kernel/language.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -58,14 +60,52 @@ TEST(KernelMulDiv, RoundsHalfAwayFromZero) {
 
 using KernelLanguage = testing_support::MachineFixture;
 
-TEST_F(KernelLanguage, SystemLanguageComesFromTheMachine) {
-    EXPECT_EQ(GetSystemDefaultLangID(), 0x0409);
-    write_file("machine.ini", "[machine]\nlangid=0x080A\n");
+TEST(KernelLocale, LocaleNamesGiveTheirWindowsLanguage) {
+    struct Case {
+        const char* locale;
+        LANGID langid;
+    } cases[] = {
+        {"de_DE.UTF-8", 0x0407},
+        {"de_AT", 0x0C07},
+        {"de", 0x0407},
+        {"fr_CA", 0x0C0C},
+        {"fr_FR.utf8", 0x040C},
+        {"fr_CD.UTF-8", 0x040C}, // main language
+        {"es_ES", 0x0C0A},
+        {"es_MX.UTF-8", 0x080A},
+        {"en_GB.UTF-8", 0x0809},
+        {"pt_BR", 0x0416},
+        {"ca_ES@valencia", 0x0403},
+        {"ja_JP.eucJP", 0x0411},
+        {"C", 0x0409},
+        {"POSIX", 0x0409},
+        {"C.UTF-8", 0x0409},
+        {"", 0x0409},
+        {"xx_YY", 0x0409},
+        {"d", 0x0409},
+        {"DE_de", 0x0407},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::langid_of_locale(c.locale), c.langid) << c.locale;
+}
+
+TEST_F(KernelLanguage, MachineLanguageElseTheHostLocale) {
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0409); // the fixture's "C" locale
+    setenv("LANG", "fr_CA.UTF-8", 1);
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0C0C);
+    setenv("LC_MESSAGES", "de_DE.UTF-8", 1); // the messages' locale before LANG
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0407);
+    setenv("LC_ALL", "", 1); // empty is unset
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0407);
+    setenv("LC_ALL", "es_MX", 1);
     EXPECT_EQ(GetSystemDefaultLangID(), 0x080A);
-    write_file("machine.ini", "[machine]\nlangid=0411\n");
+
+    write_file("machine.ini", "[machine]\nlangid=0x0411\n");
     EXPECT_EQ(GetSystemDefaultLangID(), 0x0411);
-    write_file("machine.ini", "[machine]\nlangid=french\n");
-    EXPECT_EQ(GetSystemDefaultLangID(), 0x0409);
+    write_file("machine.ini", "[machine]\nlangid=0407\n");
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0407);
+    write_file("machine.ini", "[machine]\nlangid=french\n"); // unreadable: as if unset
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x080A);
 }
 
 } // namespace

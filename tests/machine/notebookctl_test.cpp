@@ -88,6 +88,25 @@ TEST_F(Notebookctl, CommandsChangeWhatEveryProgramSees) {
     EXPECT_EQ(run("status").out, status_text(0, 1, 0, 0, 0, 1, "0x100", "0x2", 1, "admin"));
 }
 
+TEST_F(Notebookctl, LangShowsAndSetsTheNotebooksLanguage) {
+    ASSERT_EQ(run("init").code, 0);
+    setenv("LANG", "de_DE.UTF-8", 1); // the host's locale, which the tool inherits
+    EXPECT_EQ(run("lang").out, "langid=0x0407\nsource=host\n");
+    EXPECT_EQ(run("lang 0xc0c").code, 0);
+    EXPECT_EQ(platform::machine_setting("machine", "langid"), "0x0C0C");
+    EXPECT_EQ(GetSystemDefaultLangID(), 0x0C0C);
+    EXPECT_EQ(run("lang").out, "langid=0x0C0C\nsource=machine\n");
+    EXPECT_EQ(run("lang host").code, 0);
+    EXPECT_EQ(run("lang").out, "langid=0x0407\nsource=host\n");
+    for (const char* bad : {"lang 0407", "lang 0x", "lang 0x10000", "lang 0x0", "lang 0x4g7",
+                            "lang german", "lang 0x0407 host"}) {
+        Outcome outcome = run(bad);
+        EXPECT_EQ(outcome.code, 2) << bad;
+        EXPECT_EQ(outcome.err, "usage: notebookctl lang [0xNNNN|host]\n") << bad;
+    }
+    EXPECT_EQ(run("lang").out, "langid=0x0407\nsource=host\n");
+}
+
 TEST_F(Notebookctl, MistakesAreExplained) {
     Outcome uninitialised = run("status");
     EXPECT_EQ(uninitialised.code, 1);
@@ -99,7 +118,7 @@ TEST_F(Notebookctl, MistakesAreExplained) {
     const std::string usage =
         "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | status | "
         "set wlan|bluetooth on|off | switch on|off | hotkey | resume | driver install|uninstall | "
-        "user admin|standard | osd\n";
+        "user admin|standard | lang [0xNNNN|host] | osd\n";
     EXPECT_EQ(run("").err, usage);
     Outcome unknown = run("reboot");
     EXPECT_EQ(unknown.code, 2);

@@ -36,6 +36,13 @@ void MachineFixture::SetUp() {
         previous_bus_ = bus;
     setenv("DBUS_SYSTEM_BUS_ADDRESS",
            ("unix:path=" + (runtime_->path() / "no-bus").string()).c_str(), 1);
+    // The machine's language follows the host's locale where the machine sets none: tests
+    // run in the "C" locale whatever the host's is.
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = getenv(name);
+        host_locale_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        unsetenv(name);
+    }
     auto virtual_clock = std::make_unique<platform::VirtualClock>();
     clock_ = virtual_clock.get();
     previous_clock_ = platform::set_clock(std::move(virtual_clock));
@@ -52,6 +59,13 @@ void MachineFixture::TearDown() {
         setenv("DBUS_SYSTEM_BUS_ADDRESS", previous_bus_->c_str(), 1);
     else
         unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    for (const auto& [name, value] : host_locale_) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+    host_locale_.clear();
     runtime_.reset();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);

@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testing_support {
 
@@ -43,6 +45,7 @@ private:
     std::optional<std::string> previous_runtime_;
     std::optional<std::string> previous_bus_;
     std::unique_ptr<TempDir> runtime_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> host_locale_;
 };
 
 } // namespace testing_support

@@ -78,6 +78,22 @@ BOOL desktop_move_cursor(HWND hwnd, POINT screen);
 // desktop_post.
 BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item = 0);
 
+// What other processes send to this process's windows, handed up to the window manager,
+// which registers itself here (the desktop knows nothing of windows beyond its table). The
+// desktop has checked the sender's credentials and that this process holds `target`.
+class DesktopSink {
+public:
+    virtual ~DesktopSink() = default;
+    // A message posted with desktop_post.
+    virtual void posted(HWND target, UINT msg, WPARAM wparam, LPARAM lparam) = 0;
+    // The cursor moved with desktop_move_cursor.
+    virtual void cursor_moved(HWND target, POINT screen) = 0;
+    // An action asked with desktop_send_action.
+    virtual void action(HWND target, uint32_t action, uint32_t item) = 0;
+};
+// Where received datagrams go; without a sink they are dropped.
+void desktop_set_sink(DesktopSink* sink);
+
 // Wakes those who watch the change file, for shared state kept beside the window table
 // (the tray's icons).
 void desktop_signal_change();

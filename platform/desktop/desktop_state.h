@@ -90,9 +90,6 @@ private:
     friend struct DesktopHolder;
 };
 
-// Does what an action datagram asks, for a live window of this process (action.cpp).
-void carry_out_action(const desktop_wire::ActionDatagram& action, HWND target);
-
 // A snapshot of a live slot as a DesktopWindow.
 DesktopWindow window_of(const desktop_wire::Slot& s, uint32_t index);
 

@@ -3,10 +3,6 @@
 #include "desktop_state.h"
 
 #include "platform/kernel/wait.h"
-#include "platform/power/resume_watch.h"
-#include "platform/user/input.h"
-#include "platform/user/message_queue.h"
-#include "platform/user/window.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -35,6 +31,8 @@ bool socket_address(const std::filesystem::path& path, sockaddr_un& addr) {
 // A queue that stays full this long belongs to a process that does not read it.
 constexpr int kSendWaitSeconds = 2;
 
+DesktopSink* g_sink = nullptr;
+
 } // namespace
 
 void Desktop::ensure_socket() {
@@ -58,7 +56,6 @@ void Desktop::ensure_socket() {
     }
     recv_fd_ = fd;
     watch_ = add_wait_fd(fd, POLLIN, [this](short) { drain_socket(); });
-    start_resume_watch(); // the process now has windows that a resume concerns
 }
 
 int Desktop::send_socket() {
@@ -97,28 +94,29 @@ void Desktop::drain_socket() {
             continue;
         if (n != static_cast<ssize_t>(sizeof d))
             continue;
-        // Only a live window this process holds on this desktop may receive.
+        // Only a window this process holds on this desktop may receive; the sink checks
+        // that it still lives.
         HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(d.target));
-        if (!held_.count(d.target) || !find_window(target))
+        if (!held_.count(d.target) || !g_sink)
             continue;
         if (d.magic == kCursorMagic) {
             CursorDatagram c;
             std::memcpy(&c, &d, sizeof c);
             if (c.version == kCursorVersion && c.size == sizeof c)
-                place_cursor(POINT{c.x, c.y});
+                g_sink->cursor_moved(target, POINT{c.x, c.y});
             continue;
         }
         if (d.magic == kActionMagic) {
             ActionDatagram a;
             std::memcpy(&a, &d, sizeof a);
             if (a.version == kActionVersion && a.size == sizeof a)
-                carry_out_action(a, target);
+                g_sink->action(target, a.action, a.item);
             continue;
         }
         if (d.magic != kPostMagic || d.version != kPostVersion || d.size != sizeof d)
             continue;
-        post_message(target, d.message, static_cast<WPARAM>(d.wparam),
-                     static_cast<LPARAM>(d.lparam));
+        g_sink->posted(target, d.message, static_cast<WPARAM>(d.wparam),
+                       static_cast<LPARAM>(d.lparam));
     }
 }
 
@@ -177,6 +175,10 @@ uint32_t own_pid() {
 }
 
 } // namespace
+
+void desktop_set_sink(DesktopSink* sink) {
+    desktop_detail::g_sink = sink;
+}
 
 BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     PostDatagram dg{};

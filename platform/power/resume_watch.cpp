@@ -3,6 +3,7 @@
 #include "resume_watch.h"
 
 #include "dbus_wire.h"
+#include "platform/kernel/process_start.h"
 #include "platform/kernel/wait.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -171,6 +172,11 @@ void start_resume_watch() {
     g_bus.pid = ::getpid();
     g_bus.watch = add_wait_fd(fd, POLLIN, on_readable);
 }
+
+namespace {
+// The process's first window starts the watch: only then are there windows a resume concerns.
+[[maybe_unused]] const bool registered = (add_process_start_hook(start_resume_watch), true);
+} // namespace
 
 bool resume_watch_connected() {
     return g_bus.fd >= 0 && g_bus.pid == ::getpid();

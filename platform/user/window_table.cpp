@@ -1,10 +1,12 @@
 // The process's windows: handle allocation, lookup, the parent/child tree and z-order.
 #include "window.h"
+#include "desktop_sink.h"
 #include "msgbox.h"
 #include "window_class.h"
 
 #include "platform/desktop/desktop.h"
 #include "platform/drivers/display.h"
+#include "platform/kernel/process_start.h"
 
 #include <algorithm>
 #include <memory>
@@ -78,6 +80,8 @@ HWND allocate_window_handle() {
     // A window left from an earlier desktop of this process (the machine root changed) may
     // hold a handle the new table hands out again: such slots are skipped, then returned.
     std::vector<HWND> clashing;
+    run_process_start_hooks();
+    receive_from_desktop();
     HWND h = desktop_allocate_handle();
     while (h && t.windows.count(h) && clashing.size() < 64) {
         clashing.push_back(h);

@@ -308,13 +308,14 @@ HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR cls, LPCSTR titl
             started = h == child_after;
             continue;
         }
-        // The title compares exactly, letter case included, as Windows does.
+        // The title, like the class name, compares without regard to letter case, as
+        // Windows does.
         if (Window* w = find_window(h)) {
-            if (class_matches(*w, cls) && (!title || w->text == title))
+            if (class_matches(*w, cls) && (!title || lstrcmpiA(w->text.c_str(), title) == 0))
                 return h;
         } else if (!platform::desktop_holds(h)) {
             auto f = platform::desktop_window(h);
-            if (f && class_matches(*f, cls) && (!title || f->title == title))
+            if (f && class_matches(*f, cls) && (!title || lstrcmpiA(f->title.c_str(), title) == 0))
                 return h;
         }
     }

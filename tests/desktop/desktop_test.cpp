@@ -101,9 +101,10 @@ TEST_F(DesktopTest, FindWindowSeesOtherProcessesAsWindowsMatches) {
     Peer dialog("#32770", "Radiodeck");
     ASSERT_TRUE(app.top && dialog.top);
 
-    // The class compares without letter case, the title exactly.
+    // The class and the title compare without letter case, but whole.
     EXPECT_EQ(FindWindowA("radiodeckPEER", "Radiodeck"), app.top);
-    EXPECT_EQ(FindWindowA("RadiodeckPeer", "radiodeck"), nullptr);
+    EXPECT_EQ(FindWindowA("RadiodeckPeer", "rADIODECK"), app.top);
+    EXPECT_EQ(FindWindowExA(app.top, nullptr, "BUTTON", "wireless lan"), app.child);
     EXPECT_EQ(FindWindowA("RadiodeckPeer", "Radio"), nullptr);
     EXPECT_EQ(FindWindowExA(nullptr, nullptr, "#32770", "Radiodeck"), dialog.top);
     // The dialog came last, so it is on top; the search continues after a given window.

@@ -97,8 +97,8 @@ TEST_F(Windows, TreeLookupsFollowCreationOrder) {
     EXPECT_EQ(GetWindowTextA(a, text, sizeof text), 2);
     EXPECT_STREQ(text, "Wi");
     EXPECT_EQ(GetWindowTextLengthA(a), 12);
-    EXPECT_EQ(FindWindowA("watched", "t"), dlg);     // class names ignore case
-    EXPECT_EQ(FindWindowA("Watched", "T"), nullptr); // titles do not
+    EXPECT_EQ(FindWindowA("watched", "t"), dlg); // class names and titles ignore case
+    EXPECT_EQ(FindWindowA("Watched", "T"), dlg);
 }
 
 TEST_F(Windows, QueueHandsOutPostedThenQuitThenPaintThenTimers) {

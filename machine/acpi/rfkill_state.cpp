@@ -1,34 +1,33 @@
 #include "machine/acpi/rfkill_state.h"
 #include "machine/acpi/firmware.h"
 
-#include <linux/rfkill.h>
-
-#include <cstring>
-
 namespace machine {
 
-bool RfkillState::apply(const void* event, size_t size) {
-    if (event == nullptr || size < RFKILL_EVENT_SIZE_V1)
-        return false;
-    rfkill_event e;
-    std::memcpy(&e, event, RFKILL_EVENT_SIZE_V1);
-    switch (e.op) {
+void RfkillState::apply(const RfkillRecord& r) {
+    switch (r.op) {
     case RFKILL_OP_ADD:
     case RFKILL_OP_CHANGE:
-        devices_[e.idx] = {e.type, e.soft != 0, e.hard != 0};
+        devices_[r.idx] = {r.type, r.soft, r.hard, r.hard ? r.hard_reasons : uint8_t(0)};
         break;
     case RFKILL_OP_DEL:
-        devices_.erase(e.idx);
+        devices_.erase(r.idx);
         break;
     case RFKILL_OP_CHANGE_ALL:
         for (auto& [idx, device] : devices_) {
-            if (e.type == RFKILL_TYPE_ALL || device.type == e.type)
-                device.soft = e.soft != 0;
+            if (r.type == RFKILL_TYPE_ALL || device.type == r.type)
+                device.soft = r.soft;
         }
         break;
     default:
         break; // a newer operation says nothing about the radios we know
     }
+}
+
+bool RfkillState::apply(const void* bytes, size_t size) {
+    RfkillRecord record;
+    if (!decode_rfkill_record(bytes, size, record))
+        return false;
+    apply(record);
     return true;
 }
 
@@ -48,17 +47,18 @@ bool RfkillState::on(uint8_t type) const {
     return false;
 }
 
-bool RfkillState::hard_blocked() const {
+bool RfkillState::switched_off() const {
     for (const auto& [idx, device] : devices_) {
-        if (device.hard)
+        if (device.hard && (device.hard_reasons & RFKILL_HARD_BLOCK_SIGNAL))
             return true;
     }
     return false;
 }
 
 DWORD RfkillState::hwrs() const {
-    return (hard_blocked() ? kHwrsSwitchPresent : 0) |
-           (present(RFKILL_TYPE_WLAN) ? kHwrsWlanPresent : 0) |
+    bool off = switched_off();
+    DWORD word = has_switch_ || off ? kHwrsSwitchPresent | (off ? 0 : kHwrsSwitchOn) : 0;
+    return word | (present(RFKILL_TYPE_WLAN) ? kHwrsWlanPresent : 0) |
            (present(RFKILL_TYPE_BLUETOOTH) ? kHwrsBluetoothPresent : 0);
 }
 

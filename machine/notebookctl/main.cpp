@@ -1,6 +1,10 @@
 // notebookctl: sets up and operates the simulated notebook of the machine root
 // ($RADIODECK_ROOT). Each command is one entry of the table below.
+#include "machine/acpi/acpi_backend.h"
 #include "machine/acpi/firmware.h"
+#include "machine/acpi/rfkill_device.h"
+#include "machine/acpi/rfkill_profile.h"
+#include "machine/acpi/rfkill_state.h"
 #include "machine/notebookctl/notebook_setup.h"
 #include "machine/osd/osd_journal.h"
 
@@ -10,8 +14,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,10 +57,28 @@ int choice(const std::string& word, std::initializer_list<const char*> words) {
     return -1;
 }
 
+// The notebook is set up either way; what keeps its programs from the radios is said now, while
+// the person who set it up is there to read it.
+void check_rfkill_access(const machine::FirmwareProfile& profile) {
+    if (!profile.wlan && !profile.bluetooth)
+        std::fprintf(stderr,
+                     "notebookctl: the kernel lists no Wireless LAN or Bluetooth radio in %s\n",
+                     machine::rfkill_sysfs_path().c_str());
+    machine::RfkillState state;
+    int fd = machine::open_rfkill_device(state);
+    if (fd < 0)
+        std::fprintf(stderr, "notebookctl: %s\n", machine::rfkill_open_advice(errno).c_str());
+    else
+        close(fd);
+}
+
 int run_init(const Args& args) {
     machine::FirmwareProfile profile;
+    bool rfkill = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--hw-switch") {
+        if (args[i] == "--rfkill" && args.size() == 1) {
+            rfkill = true;
+        } else if (args[i] == "--hw-switch") {
             profile.hw_switch = true;
         } else if (args[i] == "--radios" && i + 1 < args.size()) {
             int radios = choice(args[++i], {"both", "wlan", "bluetooth", "none"});
@@ -64,8 +90,13 @@ int run_init(const Args& args) {
             return kUsage;
         }
     }
-    if (DWORD error = machine::init_notebook(profile); error != ERROR_SUCCESS)
+    if (rfkill)
+        profile = machine::rfkill_profile(machine::rfkill_sysfs_path());
+    if (DWORD error = machine::init_notebook(profile, rfkill ? "rfkill" : "simulated");
+        error != ERROR_SUCCESS)
         return fail_with("cannot set up " + platform::machine_root().string(), error);
+    if (rfkill)
+        check_rfkill_access(profile);
     // A fresh notebook has announced nothing yet.
     std::error_code ec;
     std::filesystem::remove(machine::osd_journal_path(), ec);
@@ -87,14 +118,37 @@ int run_osd(const Args& args) {
     return kOk;
 }
 
+// Evaluates a method of the kernel's radios as the device does.
+DWORD rfkill_method(DWORD method, std::optional<DWORD> argument, DWORD& value) {
+    DWORD error = ERROR_SUCCESS;
+    std::unique_ptr<machine::AcpiBackend> backend = machine::open_rfkill_backend(error);
+    if (!backend)
+        return error;
+    machine::AcpiAnswer answer;
+    error = backend->evaluate({method, argument ? 1u : 0u, argument}, answer);
+    value = answer.value;
+    return error;
+}
+
 int run_status(const Args& args) {
     if (!args.empty())
         return kUsage;
-    machine::Firmware firmware;
-    if (DWORD error = machine::read_firmware(firmware); error != ERROR_SUCCESS)
-        return fail_with("cannot read " + machine::firmware_path().string(), error);
-    DWORD hwrs = firmware.hwrs();
-    DWORD rsts = firmware.rsts();
+    DWORD hwrs = 0;
+    DWORD rsts = 0;
+    if (machine::rfkill_notebook()) {
+        DWORD error = rfkill_method(machine::kMethodHwrs, std::nullopt, hwrs);
+        if (error == ERROR_SUCCESS)
+            error = rfkill_method(machine::kMethodRsts, std::nullopt, rsts);
+        if (error != ERROR_SUCCESS)
+            return fail_with("cannot read the radios of " + machine::rfkill_device_path().string(),
+                             error);
+    } else {
+        machine::Firmware firmware;
+        if (DWORD error = machine::read_firmware(firmware); error != ERROR_SUCCESS)
+            return fail_with("cannot read " + machine::firmware_path().string(), error);
+        hwrs = firmware.hwrs();
+        rsts = firmware.rsts();
+    }
     std::printf("wlan_present=%d\n", (hwrs & machine::kHwrsWlanPresent) ? 1 : 0);
     std::printf("bluetooth_present=%d\n", (hwrs & machine::kHwrsBluetoothPresent) ? 1 : 0);
     std::printf("hw_switch_present=%d\n", (hwrs & machine::kHwrsSwitchPresent) ? 1 : 0);
@@ -117,6 +171,22 @@ int run_set(const Args& args) {
     if (radio < 0 || state < 0)
         return kUsage;
     bool wlan = radio == 0;
+    if (machine::rfkill_notebook()) {
+        DWORD hwrs = 0;
+        DWORD ignored = 0;
+        DWORD error = rfkill_method(machine::kMethodHwrs, std::nullopt, hwrs);
+        if (error == ERROR_SUCCESS &&
+            (hwrs & (wlan ? machine::kHwrsWlanPresent : machine::kHwrsBluetoothPresent)) == 0)
+            return fail(std::string("this notebook has no ") +
+                        (wlan ? "Wireless LAN" : "Bluetooth"));
+        if (error == ERROR_SUCCESS)
+            error = rfkill_method(wlan ? machine::kMethodWled : machine::kMethodBled, DWORD(state),
+                                  ignored);
+        if (error != ERROR_SUCCESS)
+            return fail_with(
+                "cannot switch the radios of " + machine::rfkill_device_path().string(), error);
+        return kOk;
+    }
     bool present = true;
     DWORD error = machine::update_firmware([&](machine::Firmware& f) {
         present = wlan ? f.profile.wlan : f.profile.bluetooth;
@@ -135,6 +205,8 @@ int run_switch(const Args& args) {
     int state = args.size() == 1 ? choice(args[0], {"off", "on"}) : -1;
     if (state < 0)
         return kUsage;
+    if (machine::rfkill_notebook())
+        return fail("the hardware switch of this notebook is a real one: move it by hand");
     bool present = false;
     DWORD error = machine::update_firmware([&](machine::Firmware& f) {
         present = f.profile.hw_switch;
@@ -172,7 +244,8 @@ int run_resume(const Args& args) {
 int run_driver(const Args& args) {
     if (args.size() != 1 || choice(args[0], {"install", "uninstall"}) < 0)
         return kUsage;
-    if (!machine::set_acpi_driver(args[0] == "install" ? "simulated" : ""))
+    std::string backend = machine::rfkill_notebook() ? "rfkill" : "simulated";
+    if (!machine::set_acpi_driver(args[0] == "install" ? backend : ""))
         return fail_with("cannot write " + platform::machine_config_path().string(),
                          GetLastError());
     return kOk;
@@ -225,7 +298,7 @@ int run_lang(const Args& args) {
 }
 
 const Command kCommands[] = {
-    {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch]", run_init, false},
+    {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch] | init --rfkill", run_init, false},
     {"status", "", run_status, true},
     {"set", "wlan|bluetooth on|off", run_set, true},
     {"switch", "on|off", run_switch, true},

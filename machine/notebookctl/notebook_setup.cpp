@@ -4,6 +4,7 @@
 #include "platform/kernel/machine.h"
 
 #include <filesystem>
+#include <strings.h>
 
 namespace machine {
 
@@ -13,7 +14,7 @@ constexpr const char* kAcpiDevice = "ZEBACPI";
 
 } // namespace
 
-DWORD init_notebook(const FirmwareProfile& profile) {
+DWORD init_notebook(const FirmwareProfile& profile, const std::string& backend) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::create_directories(platform::machine_path("drive_c/WINDOWS"), ec);
@@ -23,7 +24,9 @@ DWORD init_notebook(const FirmwareProfile& profile) {
     firmware.profile = profile;
     if (DWORD error = write_firmware(firmware); error != ERROR_SUCCESS)
         return error;
-    if (!set_acpi_driver("simulated") || !platform::set_machine_setting("machine", "user", "admin"))
+    if (!set_acpi_driver(backend) ||
+        !platform::set_machine_setting("machine", "firmware", backend) ||
+        !platform::set_machine_setting("machine", "user", "admin"))
         return GetLastError();
     // An absent registry file is an empty registry.
     fs::remove(platform::machine_path("registry.reg"), ec);
@@ -75,6 +78,10 @@ bool set_acpi_driver(const std::string& backend) {
 
 bool acpi_driver_installed() {
     return !platform::machine_setting("devices", kAcpiDevice).empty();
+}
+
+bool rfkill_notebook() {
+    return strcasecmp(platform::machine_setting("machine", "firmware").c_str(), "rfkill") == 0;
 }
 
 } // namespace machine

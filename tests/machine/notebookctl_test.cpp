@@ -4,11 +4,13 @@
 
 #include "platform/kernel/machine.h"
 #include "tests/support/machine_fixture.h"
+#include "tests/support/rfkill_standin.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,11 +27,12 @@ std::string slurp(const std::filesystem::path& path) {
 
 class Notebookctl : public testing_support::MachineFixture {
 protected:
-    Outcome run(const std::string& args) {
+    // `as` runs the tool through a command such as setpriv.
+    Outcome run(const std::string& args, const std::string& as = "") {
         std::string out = (root() / "stdout.txt").string();
         std::string err = (root() / "stderr.txt").string();
         std::string command =
-            std::string("'") + NOTEBOOKCTL + "' " + args + " >'" + out + "' 2>'" + err + "'";
+            as + " '" + NOTEBOOKCTL + "' " + args + " >'" + out + "' 2>'" + err + "'";
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
     }
@@ -107,6 +110,71 @@ TEST_F(Notebookctl, LangShowsAndSetsTheNotebooksLanguage) {
     EXPECT_EQ(run("lang").out, "langid=0x0407\nsource=host\n");
 }
 
+TEST_F(Notebookctl, InitRfkillSetsUpTheKernelsRadios) {
+    testing_support::RfkillStandIn device(root() / "rfkill", true);
+    device.add(0, {RFKILL_TYPE_WLAN, false, false, 0});
+    device.add(1, {RFKILL_TYPE_BLUETOOTH, false, true, RFKILL_HARD_BLOCK_SIGNAL});
+    write_file("sys/rfkill0/type", "wlan\n");
+    write_file("sys/rfkill1/type", "bluetooth\n");
+    write_file("sys/rfkill1/hard", "1\n");
+    setenv("RADIODECK_TEST_RFKILL_SYSFS", (root() / "sys").c_str(), 1);
+    Outcome init = run("init --rfkill");
+    unsetenv("RADIODECK_TEST_RFKILL_SYSFS");
+    EXPECT_EQ(init.code, 0) << init.err;
+    EXPECT_EQ(init.err, "");
+    EXPECT_EQ(platform::machine_setting("devices", "ZEBACPI"), "rfkill");
+    machine::Firmware firmware;
+    ASSERT_EQ(machine::read_firmware(firmware), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_TRUE(firmware.profile.wlan && firmware.profile.bluetooth && firmware.profile.hw_switch);
+
+    EXPECT_EQ(run("status").out, status_text(1, 1, 1, 0, 1, 0, "0x182", "0x1", 1, "admin"));
+    EXPECT_EQ(run("set wlan off").code, 0);
+    device.wait_until([&] { return device.radios()[0].soft; });
+    device.change(1, {RFKILL_TYPE_BLUETOOTH, false, false, 0}); // the switch moved on
+    EXPECT_EQ(run("status").out, status_text(1, 1, 1, 1, 0, 1, "0x183", "0x2", 1, "admin"));
+    Outcome moved = run("switch off");
+    EXPECT_EQ(moved.code, 1);
+    EXPECT_EQ(moved.err,
+              "notebookctl: the hardware switch of this notebook is a real one: move it by hand\n");
+    // Installed again, the driver runs on the kernel's radios still.
+    EXPECT_EQ(run("driver uninstall").code, 0);
+    EXPECT_EQ(run("driver install").code, 0);
+    EXPECT_EQ(platform::machine_setting("devices", "ZEBACPI"), "rfkill");
+}
+
+TEST_F(Notebookctl, AMissingPermissionIsNamedWithTheWayToGetIt) {
+    std::filesystem::create_directory(root() / "private");
+    testing_support::RfkillStandIn device(root() / "private" / "rfkill", false);
+    setenv("RADIODECK_TEST_RFKILL_SYSFS", (root() / "sys").c_str(), 1);
+    ASSERT_EQ(run("init --rfkill").code, 0);
+    unsetenv("RADIODECK_TEST_RFKILL_SYSFS");
+    // Someone else's device: as root, the tool runs as nobody; else the device has no mode.
+    namespace fs = std::filesystem;
+    for (const char* file : {"machine.ini", "firmware.ini"})
+        fs::permissions(root() / file, fs::perms::owner_read | fs::perms::owner_write |
+                                           fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(root(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(root() / "private", fs::perms::owner_all);
+    fs::permissions(root() / "private" / "rfkill", fs::perms::none);
+    Outcome status =
+        run("status", geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "");
+    EXPECT_EQ(status.code, 1);
+    EXPECT_EQ(status.out, "");
+    std::string device_path = (root() / "private" / "rfkill").string();
+    EXPECT_NE(status.err.find("notebookctl: no permission to read and write " + device_path +
+                              ".\nThe radios are switched through it. systemd-logind lets the "
+                              "user who is logged in at the\nnotebook's own seat use it (udev's "
+                              "uaccess tag)"),
+              std::string::npos)
+        << status.err;
+    EXPECT_NE(status.err.find("KERNEL==\"rfkill\", GROUP=\"netdev\", MODE=\"0664\""),
+              std::string::npos);
+    EXPECT_NE(
+        status.err.find("notebookctl: cannot read the radios of " + device_path + " (error 5)\n"),
+        std::string::npos);
+}
+
 TEST_F(Notebookctl, MistakesAreExplained) {
     Outcome uninitialised = run("status");
     EXPECT_EQ(uninitialised.code, 1);
@@ -116,7 +184,8 @@ TEST_F(Notebookctl, MistakesAreExplained) {
     EXPECT_EQ(run("set wlan off").code, 1);
 
     const std::string usage =
-        "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | status | "
+        "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | init "
+        "--rfkill | status | "
         "set wlan|bluetooth on|off | switch on|off | hotkey | resume | driver install|uninstall | "
         "user admin|standard | lang [0xNNNN|host] | osd\n";
     EXPECT_EQ(run("").err, usage);
@@ -126,8 +195,9 @@ TEST_F(Notebookctl, MistakesAreExplained) {
 
     Outcome bad_init = run("init --radios three");
     EXPECT_EQ(bad_init.code, 2);
-    EXPECT_EQ(bad_init.err,
-              "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch]\n");
+    EXPECT_EQ(bad_init.err, "usage: notebookctl init [--radios both|wlan|bluetooth|none] "
+                            "[--hw-switch] | init --rfkill\n");
+    EXPECT_EQ(run("init --rfkill --hw-switch").code, 2);
     EXPECT_FALSE(std::filesystem::exists(machine::firmware_path()));
 
     ASSERT_EQ(run("init").code, 0);

@@ -2,8 +2,10 @@
 // control 117; a WM_COMMAND from that control carries the wanted Wireless LAN state in its
 // high word, and the service switches the radio with the firmware's WLED method. It also
 // reports the owner's hardware switch and wireless hotkey to the console (switch_events.h).
+#include "machine/keywatch/kernel_switch.h"
 #include "machine/keywatch/switch_events.h"
 #include "machine/keywatch/wlan_switch.h"
+#include "machine/notebookctl/notebook_setup.h"
 #include "machine/peer_life/peer_life.h"
 #include "platform/drivers/display.h"
 
@@ -52,6 +54,12 @@ int main() {
     // Both watches stand before the window appears: whoever sees the window may rely on them.
     if (!machine::end_with_machine("keywatch") || !machine::report_switch_events("keywatch"))
         return 1;
+    // On the kernel's radios the owner's hands are real: the switch and the key are watched
+    // too. Either may be out of reach (said on stderr); the rest still works.
+    if (machine::rfkill_notebook()) {
+        machine::report_kernel_switch("keywatch");
+        machine::report_wireless_keys("keywatch");
+    }
     HWND hwnd = CreateWindowExA(0, kWindowClass, kWindowClass, WS_OVERLAPPED, 0, 0, 200, 100,
                                 nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd ||

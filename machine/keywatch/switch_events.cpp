@@ -64,6 +64,10 @@ std::vector<WORD> switch_event_codes(const OwnerControls& before, const OwnerCon
     return codes;
 }
 
+void post_switch_event(WORD code) {
+    post_to_console(code);
+}
+
 bool report_switch_events(const char* program) {
     std::filesystem::path file = firmware_path();
     int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);

@@ -36,6 +36,10 @@ OwnerControls owner_controls(const Firmware& firmware);
 // that went down was reset (the notebook was set up afresh): that is no press.
 std::vector<WORD> switch_event_codes(const OwnerControls& before, const OwnerControls& now);
 
+// Posts one event to the console, as the watch of the firmware file does; for the hotkey
+// service's other sources (the kernel's switch, the wireless key).
+void post_switch_event(WORD code);
+
 // Watches the firmware file in the thread's one wait and posts each event to the console as
 // it happens; what the file says now is the starting point. False (with a message on stderr)
 // when the file's folder cannot be watched.

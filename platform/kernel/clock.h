@@ -22,6 +22,10 @@ public:
     virtual void advance_to(Millis /*deadline*/) {}
     // The moment of the next event a test scheduled on a virtual clock.
     virtual std::optional<Millis> next_scheduled() const { return std::nullopt; }
+    // Sleep is about to wait this long on a real clock. A test's real clock refuses long
+    // sleeps (false: the sleep ends at once) so that a peer search fails a test quickly
+    // instead of stalling it for seconds.
+    virtual bool may_sleep(Millis /*ms*/) { return true; }
 };
 
 class MonotonicClock final : public Clock {

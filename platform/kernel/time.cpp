@@ -12,6 +12,8 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
             platform::wait_events(std::nullopt);
     }
     platform::Clock& clock = platform::clock();
+    if (!clock.is_virtual() && !clock.may_sleep(dwMilliseconds))
+        return;
     const platform::Millis deadline = clock.now() + dwMilliseconds;
     // Descriptor handlers may run meanwhile (they only queue what arrives); the sleep goes on
     // until its deadline all the same.

@@ -107,6 +107,8 @@ bool take_timer(MSG& out, HWND filter, UINT min, UINT max, bool remove) {
     return true;
 }
 
+} // namespace
+
 std::optional<Millis> next_timer_due() {
     std::optional<Millis> due;
     for (const Timer& t : g_queue.timers)
@@ -114,6 +116,8 @@ std::optional<Millis> next_timer_due() {
             due = t.due;
     return due;
 }
+
+namespace {
 
 // One pass over the sources in Windows' order; true when a message was found.
 bool peek_once(MSG& out, HWND filter, UINT min, UINT max, bool remove) {

@@ -1,7 +1,11 @@
 // The thread's message queue, for the modal loops and the input path of user/.
 #pragma once
 
+#include "platform/kernel/clock.h"
+
 #include <windows.h>
+
+#include <optional>
 
 namespace platform {
 
@@ -13,6 +17,9 @@ void post_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 // Whether GetMessage would return at once.
 bool thread_has_messages();
+
+// When the thread's next timer is due; nothing when it has none.
+std::optional<Millis> next_timer_due();
 
 // Blocks until something may have arrived: runs the idle hook, else waits for a
 // descriptor or the next timer.

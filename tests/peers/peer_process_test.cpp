@@ -7,6 +7,7 @@
 #include "tests/peers/notifier_fixture.h"
 #include "platform/desktop/desktop.h"
 #include "tests/support/process_wait.h"
+#include "tests/support/test_clock.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -65,7 +66,7 @@ class PeerProcesses : public testing_support::NotifierTest {
 protected:
     void SetUp() override {
         NotifierTest::SetUp();
-        virtual_clock_ = platform::set_clock(std::make_unique<platform::MonotonicClock>());
+        virtual_clock_ = platform::set_clock(std::make_unique<testing_support::TestRealClock>());
         int code = -1;
         notebookctl("init", code, scratch_.path());
         ASSERT_EQ(code, 0);
@@ -132,6 +133,8 @@ TEST_F(PeerProcesses, TheHotkeyServiceSwitchesWirelessLanAndIsFoundAgainAfterARe
     ASSERT_TRUE(wlan_on());
     pid_t service = spawn(KEYWATCH_PROGRAM);
     ASSERT_GT(service, 0);
+    // The console's search pauses a real second each time it misses the window.
+    ASSERT_TRUE(wait_for_window("KEYWATCH"));
     console().NotifyHotkeyService(0);
     EXPECT_TRUE(wait_in_dir(root(), [] { return !wlan_on(); }));
     EXPECT_TRUE(ui.boxes_seen().empty());
@@ -142,6 +145,7 @@ TEST_F(PeerProcesses, TheHotkeyServiceSwitchesWirelessLanAndIsFoundAgainAfterARe
 
     service = spawn(KEYWATCH_PROGRAM);
     ASSERT_GT(service, 0);
+    ASSERT_TRUE(wait_for_window("KEYWATCH"));
     console().NotifyHotkeyService(1);
     EXPECT_TRUE(wait_in_dir(root(), [] { return wlan_on(); }));
 

@@ -1,8 +1,58 @@
 #include "ui_script.h"
 
+#include "platform/kernel/clock.h"
 #include "platform/kernel/wait.h"
+#include "platform/user/message_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace testing_support {
+
+namespace {
+
+std::string describe(const platform::OpenMenuInfo& menu) {
+    std::ostringstream out;
+    for (const platform::MenuEntryInfo& e : menu.entries)
+        out << (e.separator ? std::string("-") : '"' + e.text + '"') << ' ';
+    return out.str();
+}
+
+// Closes a box the script has no answer for, with whichever button it has.
+void dismiss(const platform::MessageBoxInfo& box) {
+    for (int id : {IDCANCEL, IDOK, IDNO, IDABORT, IDIGNORE})
+        if (platform::press_message_box(box.box, id))
+            return;
+}
+
+} // namespace
+
+bool fail_unanswered_ui() {
+    auto boxes = platform::open_message_boxes();
+    if (!boxes.empty()) {
+        const platform::MessageBoxInfo& box = boxes.back();
+        ADD_FAILURE() << "a message box opened that the test has no answer for: caption \""
+                      << box.caption << "\", text \"" << box.text << '"';
+        dismiss(box);
+        return true;
+    }
+    if (auto menu = platform::open_popup_menu()) {
+        ADD_FAILURE() << "a popup menu opened that the test has no answer for: " << describe(*menu);
+        platform::close_popup_menu();
+        return true;
+    }
+    // On virtual time a wait with no timer and nothing scheduled can only end by another
+    // process's message, which an in-process test never sends: it would wait forever.
+    platform::Clock& clock = platform::clock();
+    if (clock.is_virtual() && !clock.next_scheduled() && !platform::next_timer_due()) {
+        ADD_FAILURE() << "the message loop waits with no timer and nothing left in the test's "
+                         "script: a step, an answer or the end of the run is missing";
+        PostQuitMessage(1); // ends every modal loop, so the test ends
+        return true;
+    }
+    return false;
+}
 
 UiScript::UiScript() {
     previous_ = platform::set_idle_hook([this] { return on_idle(); });
@@ -40,13 +90,16 @@ bool UiScript::on_idle() {
         return true;
     }
     auto open = platform::open_message_boxes();
-    if (open.empty() || answers_.empty())
-        return answer_menu_now();
-    const platform::MessageBoxInfo& box = open.back();
-    seen_.push_back(box);
-    int id = answers_.front();
-    answers_.pop_front();
-    return platform::press_message_box(box.box, id);
+    if (!open.empty() && !answers_.empty()) {
+        const platform::MessageBoxInfo& box = open.back();
+        seen_.push_back(box);
+        int id = answers_.front();
+        answers_.pop_front();
+        return platform::press_message_box(box.box, id);
+    }
+    if (open.empty() && answer_menu_now())
+        return true;
+    return fail_unanswered_ui();
 }
 
 bool UiScript::answer_menu_now() {

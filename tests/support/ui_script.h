@@ -1,6 +1,7 @@
 // Scripted answers for modal user interface in tests. When the GUI thread would block,
 // the script answers the newest open message box, else the open popup menu; each box and
-// menu seen is kept as the user saw it.
+// menu seen is kept as the user saw it. What the script has no answer for fails the test at
+// once and is closed, so that no test waits forever.
 #pragma once
 
 #include "platform/user/menu.h"
@@ -11,6 +12,12 @@
 #include <vector>
 
 namespace testing_support {
+
+// What a test does when its thread would block with nothing scripted: fails the test naming
+// the open message box (caption and text) or popup menu and closes it, or, on virtual time
+// with no timer and nothing scheduled, fails it and ends the modal loops with WM_QUIT.
+// Returns whether it acted. Every test program's idle hook until a UiScript takes over.
+bool fail_unanswered_ui();
 
 class UiScript {
 public:

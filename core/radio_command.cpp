@@ -26,24 +26,24 @@ int CConsoleDlg::AllOffOsdCode() const {
     return OSD_BT_OFF;
 }
 
-// The announcement of radios switched on: the ones that are on now.
+// The announcements name one radio only when that radio's setting is exactly 1 and the
+// other's exactly 0; any other stored value (a 2 left in the registry) announces all off.
 static int OnOsdCode(const CConsoleDlg& dlg, int bt, int wlan) {
     if (bt == 1 && wlan == 1)
         return OSD_BOTH_ON;
-    if (bt == 1)
+    if (bt == 1 && wlan == 0)
         return OSD_BT_ON;
-    if (wlan == 1)
+    if (bt == 0 && wlan == 1)
         return OSD_WLAN_ON;
     return dlg.AllOffOsdCode();
 }
 
-// The announcement of radios switched off: the ones that were on.
 static int OffOsdCode(const CConsoleDlg& dlg, int bt, int wlan) {
     if (bt == 1 && wlan == 1)
         return OSD_BOTH_OFF;
-    if (bt == 1)
+    if (bt == 1 && wlan == 0)
         return OSD_BT_OFF;
-    if (wlan == 1)
+    if (bt == 0 && wlan == 1)
         return OSD_WLAN_OFF;
     return dlg.AllOffOsdCode();
 }

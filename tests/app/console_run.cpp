@@ -2,6 +2,7 @@
 
 #include "device/acpi_channel.h"
 #include "machine/notebookctl/notebook_setup.h"
+#include "platform/user/input.h"
 
 namespace testing_support {
 
@@ -37,6 +38,23 @@ HWND peer(const char* name, WNDPROC proc, std::initializer_list<int> controls) {
     return w;
 }
 
+// The program's console, telling the test when its window goes.
+class WatchedConsole : public CConsoleDlg {
+public:
+    explicit WatchedConsole(const std::function<void(CConsoleDlg&)>& on_destroy)
+        : on_destroy_(on_destroy) {}
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DESTROY && on_destroy_)
+            on_destroy_(*this);
+        return CConsoleDlg::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    const std::function<void(CConsoleDlg&)>& on_destroy_;
+};
+
 } // namespace
 
 void ConsoleRun::SetUp() {
@@ -44,6 +62,7 @@ void ConsoleRun::SetUp() {
     // The framework's start as the program's entry makes it: the program's own module.
     AfxWinInit(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
     clear_peers();
+    on_destroy = nullptr;
 }
 
 void ConsoleRun::TearDown() {
@@ -75,7 +94,7 @@ void ConsoleRun::notebook(const machine::FirmwareProfile& profile,
 }
 
 int ConsoleRun::run(std::vector<std::function<void(CConsoleDlg&)>> steps) {
-    CConsoleDlg dlg;
+    WatchedConsole dlg(on_destroy);
     std::function<void(size_t)> queue = [&](size_t i) {
         if (i == steps.size()) {
             ui.then([&dlg] { dlg.PostMessage(WM_COMMAND, ID_TRAY_EXIT, 0); });
@@ -89,6 +108,25 @@ int ConsoleRun::run(std::vector<std::function<void(CConsoleDlg&)>> steps) {
     ui.then([this] { clock().advance_by(100); });
     queue(0);
     return dlg.DoModal();
+}
+
+ConsoleRun::Step ConsoleRun::show() {
+    return [](CConsoleDlg& dlg) { dlg.SendMessage(WM_TRAY_NOTIFY, IDI_APP, WM_LBUTTONDBLCLK); };
+}
+
+ConsoleRun::Step ConsoleRun::click(int id) {
+    return [this, id](CConsoleDlg& dlg) {
+        clock().advance_by(1000); // separate clicks, not a double click
+        ASSERT_TRUE(platform::click_window(::GetDlgItem(dlg.m_hWnd, id)));
+    };
+}
+
+ConsoleRun::Step ConsoleRun::command(UINT id) {
+    return [id](CConsoleDlg& dlg) { dlg.SendMessage(WM_COMMAND, id, 0); };
+}
+
+ConsoleRun::Step ConsoleRun::event(int code) {
+    return [code](CConsoleDlg& dlg) { dlg.PostMessage(WM_COMMAND, MAKEWPARAM(112, code), 0); };
 }
 
 machine::Firmware ConsoleRun::firmware() {

@@ -26,6 +26,14 @@ protected:
     // so a box or menu it opens is answered first. Then the tray's Exit ends the run.
     int run(std::vector<std::function<void(CConsoleDlg&)>> steps);
 
+    // Steps as the user and the notebook give them: the console shown from the tray, a click
+    // on one of its controls, a tray menu command, a switch event.
+    using Step = std::function<void(CConsoleDlg&)>;
+    static Step show();
+    Step click(int id);
+    static Step command(UINT id);
+    static Step event(int code);
+
     static machine::Firmware firmware();
     static void edit_firmware(const std::function<void(machine::Firmware&)>& change);
     static void store(const char* name, DWORD value);
@@ -38,6 +46,8 @@ protected:
     static void clear_peers();
 
     UiScript ui;
+    // Runs when the console window receives WM_DESTROY, while it still exists.
+    std::function<void(CConsoleDlg&)> on_destroy;
 };
 
 } // namespace testing_support

@@ -2,7 +2,7 @@
 // the peers, the registry and the console.
 #include "console_run.h"
 
-#include "platform/user/input.h"
+#include "platform/shell/tray.h"
 
 namespace {
 
@@ -10,19 +10,6 @@ using machine::Firmware;
 
 class RadioCommands : public testing_support::ConsoleRun {
 protected:
-    // The user opens the console from the tray and clicks its controls, one by one.
-    static std::function<void(CConsoleDlg&)> show() {
-        return [](CConsoleDlg& dlg) { dlg.SendMessage(WM_TRAY_NOTIFY, IDI_APP, WM_LBUTTONDBLCLK); };
-    }
-    std::function<void(CConsoleDlg&)> click(int id) {
-        return [this, id](CConsoleDlg& dlg) {
-            clock().advance_by(1000); // separate clicks, not a double click
-            ASSERT_TRUE(platform::click_window(::GetDlgItem(dlg.m_hWnd, id)));
-        };
-    }
-    static std::function<void(CConsoleDlg&)> event(int code) {
-        return [code](CConsoleDlg& dlg) { dlg.PostMessage(WM_COMMAND, MAKEWPARAM(112, code), 0); };
-    }
     static void radios_off(Firmware& fw) {
         fw.state.wlan_on = false;
         fw.state.bluetooth_on = false;
@@ -181,6 +168,116 @@ TEST_F(RadioCommands, AnEventHandledWhileTheRefusalIsOpen) {
          }});
     EXPECT_EQ(osd_got(), (std::vector<int>{136}));
     EXPECT_EQ(keywatch_got(), (std::vector<WPARAM>{0x75}));
+}
+
+// What the display announces: every present radio off on notebooks with one radio, one radio
+// switched on by Apply or OK, and stored settings other than 0 and 1, which name no radio.
+TEST_F(RadioCommands, AnnouncementsNameExactlyTheRadiosSwitched) {
+    struct Case {
+        const char* name;
+        machine::FirmwareProfile profile;
+        void (*firmware)(Firmware&);
+        std::vector<std::pair<const char*, DWORD>> stored;
+        std::vector<std::function<void(CConsoleDlg&)>> steps;
+        std::vector<int> announced;
+    };
+    auto none = [](Firmware&) {};
+    auto switch_on = [](Firmware& fw) { fw.state.switch_on = true; };
+    const std::vector<Case> cases{
+        {"Wireless LAN only, cleared",
+         {true, false, false},
+         none,
+         {},
+         {show(), click(IDC_WLAN), click(IDC_APPLY)},
+         {95}},
+        {"Bluetooth only, cleared",
+         {false, true, false},
+         none,
+         {},
+         {show(), click(IDC_BLUETOOTH), click(IDC_APPLY)},
+         {126}},
+        {"Bluetooth alone by Apply",
+         {true, true, false},
+         radios_off,
+         {},
+         {show(), click(IDC_BLUETOOTH), click(IDC_APPLY)},
+         {125}},
+        {"Bluetooth alone by OK",
+         {true, true, false},
+         radios_off,
+         {},
+         {show(), click(IDC_BLUETOOTH), click(IDOK)},
+         {125}},
+        {"stored 2 beside Bluetooth",
+         {true, true, true},
+         switch_on,
+         {{"Linkward_WLAN_CONTROL", 2}, {"Linkward_Bluetooth_CONTROL", 1}},
+         {event(1), event(0)},
+         {136, 136}},
+        {"stored 2 beside Wireless LAN",
+         {true, true, true},
+         switch_on,
+         {{"Linkward_WLAN_CONTROL", 1}, {"Linkward_Bluetooth_CONTROL", 2}},
+         {event(1), event(0)},
+         {136, 136}},
+        {"stored 2 on a Wireless LAN notebook",
+         {true, false, true},
+         switch_on,
+         {{"Linkward_WLAN_CONTROL", 2}},
+         {event(1), event(0)},
+         {95, 95}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        notebook(c.profile, c.firmware);
+        store("Linkward_Display_CONTROL", 0); // announce rather than show the console
+        for (const auto& [name, value] : c.stored)
+            store(name, value);
+        std::vector<std::function<void(CConsoleDlg&)>> steps{[&](CConsoleDlg&) { clear_peers(); }};
+        steps.insert(steps.end(), c.steps.begin(), c.steps.end());
+        run(steps);
+        EXPECT_EQ(osd_got(), c.announced);
+        TearDown();
+        SetUp();
+    }
+}
+
+// A radio turned on elsewhere is recorded as the new saved state: Cancel afterwards keeps it.
+TEST_F(RadioCommands, RadioTurnedOnElsewhereIsTheStateCancelRestores) {
+    struct Case {
+        int code;
+        const char* value;
+        UINT picture;
+    };
+    for (const Case& c : {Case{3, "Linkward_WLAN_CONTROL", IDI_TRAY_WLAN_ON},
+                          Case{5, "Linkward_Bluetooth_CONTROL", IDI_TRAY_BT_ON}}) {
+        SCOPED_TRACE(c.code);
+        notebook({true, true, false}, radios_off);
+        int member = -1, checked = -1, after_cancel = -1, toggle = -1;
+        UINT picture = 0;
+        run({show(), [&](CConsoleDlg&) { clear_peers(); }, event(c.code),
+             [&](CConsoleDlg& dlg) {
+                 member = c.code == 3 ? dlg.m_nWlanSetting : dlg.m_nBtSetting;
+                 toggle = dlg.m_nToggleState;
+                 checked = (c.code == 3 ? dlg.m_btnWlan : dlg.m_btnBluetooth).GetCheck();
+                 picture = platform::tray_icons().at(0).picture;
+             },
+             click(IDCANCEL),
+             [&](CConsoleDlg& dlg) {
+                 after_cancel = (c.code == 3 ? dlg.m_btnWlan : dlg.m_btnBluetooth).GetCheck();
+             }});
+        EXPECT_EQ(stored(c.value), 1u);
+        EXPECT_EQ(stored("Linkward_Toggle_State"), 1u);
+        EXPECT_EQ(member, 1);
+        EXPECT_EQ(toggle, 1);
+        EXPECT_EQ(checked, 1);
+        EXPECT_EQ(picture, c.picture);
+        EXPECT_EQ(after_cancel, 1);
+        EXPECT_TRUE(osd_got().empty()); // recorded, not carried out
+        EXPECT_TRUE(keywatch_got().empty());
+        TearDown();
+        SetUp();
+    }
 }
 
 } // namespace

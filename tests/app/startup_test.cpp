@@ -97,6 +97,22 @@ TEST_F(Startup, WithoutASwitchTheSavedToggleDecides) {
     EXPECT_TRUE(firmware().state.bluetooth_on);
 }
 
+// Bluetooth is set on the device before the hotkey service is looked for, so a missing
+// service, searched for 16 seconds, holds nothing else up.
+TEST_F(Startup, BluetoothIsSetBeforeTheHotkeyServiceSearch) {
+    notebook({true, true, true}, [](machine::Firmware& fw) { fw.state.bluetooth_on = false; });
+    store("Linkward_Bluetooth_CONTROL", 1);
+    DestroyWindow(FindWindowA("KEYWATCH", "KEYWATCH"));
+    std::optional<bool> during_search;
+    clock().schedule(clock().now() + 8000, [&] { during_search = firmware().state.bluetooth_on; });
+    ui.answer(IDOK);
+    run_console([](CConsoleDlg&) {});
+    ASSERT_TRUE(during_search) << "the start-up did not wait for the hotkey service";
+    EXPECT_TRUE(*during_search);
+    ASSERT_EQ(ui.boxes_seen().size(), 1u);
+    EXPECT_EQ(ui.boxes_seen()[0].text, "Can't find KEYWATCH");
+}
+
 TEST_F(Startup, AbsentRadiosAreNotAsserted) {
     notebook({false, true, false});
     run_console([](CConsoleDlg&) {});

@@ -213,6 +213,10 @@ TEST(AcpiResultArgument, ReadsOnlyInsideTheOutputBuffer) {
     edge->Arguments[8 + 2] += 1; // data length one more
     EXPECT_EQ(GetAcpiResultArgument(edge.get(), destination.data(), 1, room), 0);
 
+    // The count bounds the index, whatever whole record lies after the last counted one.
+    auto counted = result_of(answer(1, exact));
+    EXPECT_EQ(GetAcpiResultArgument(counted.get(), destination.data(), 1, room), 0);
+
     // The caller's room bounds the copy too.
     EXPECT_EQ(GetAcpiResultArgument(edge.get(), destination.data(), 0, 7), 0);
     EXPECT_EQ(GetAcpiResultArgument(edge.get(), destination.data(), 0, 8), 1);

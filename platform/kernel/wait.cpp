@@ -1,5 +1,6 @@
 #include "wait.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -11,15 +12,13 @@ namespace platform {
 
 namespace {
 
-struct Watch {
+struct Source {
     int id;
-    int fd;
-    short events;
-    FdHandler handler;
+    WaitSource source;
 };
 
 struct WaitState {
-    std::vector<Watch> watches;
+    std::vector<Source> sources;
     std::vector<std::pair<int, FlushHook>> flush;
     int next_id = 1;
     IdleHook idle;
@@ -36,22 +35,58 @@ int poll_timeout(std::optional<Millis> deadline, Millis now) {
     return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 
+std::optional<Millis> earlier(std::optional<Millis> a, std::optional<Millis> b) {
+    if (!a)
+        return b;
+    if (!b)
+        return a;
+    return std::min(*a, *b);
+}
+
+// One source's part of a turn, taken before poll().
+struct Turn {
+    int id;
+    int fd;
+    WaitPrepare want;
+};
+
+// Runs the dispatch step of each chosen source that is still registered. A dispatch may add
+// or remove sources, so each is looked up again by id.
+void dispatch(const std::vector<std::pair<int, short>>& chosen) {
+    for (auto [id, revents] : chosen) {
+        for (const Source& s : g_state.sources) {
+            if (s.id == id) {
+                auto step = s.source.dispatch; // the source may remove itself
+                if (step)
+                    step(revents);
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
 
-int add_wait_fd(int fd, short events, FdHandler handler) {
+int add_wait_source(WaitSource source) {
     int id = g_state.next_id++;
-    g_state.watches.push_back({id, fd, events, std::move(handler)});
+    g_state.sources.push_back({id, std::move(source)});
     return id;
 }
 
+void remove_wait_source(int source_id) {
+    std::erase_if(g_state.sources, [source_id](const Source& s) { return s.id == source_id; });
+}
+
+int add_wait_fd(int fd, short events, FdHandler handler) {
+    return add_wait_source({fd,
+                            [events] {
+                                return WaitPrepare{events, std::nullopt, false};
+                            },
+                            std::move(handler)});
+}
+
 void remove_wait_fd(int watch_id) {
-    auto& w = g_state.watches;
-    for (auto it = w.begin(); it != w.end(); ++it) {
-        if (it->id == watch_id) {
-            w.erase(it);
-            return;
-        }
-    }
+    remove_wait_source(watch_id);
 }
 
 int add_flush_hook(FlushHook hook) {
@@ -86,14 +121,38 @@ bool wait_events(std::optional<Millis> deadline) {
         Millis now = c.now();
         if (deadline && *deadline <= now)
             return false;
+
+        // Prepare: every source says what it waits for, or that it is ready now.
+        std::vector<Turn> turns;
+        turns.reserve(g_state.sources.size());
+        for (const Source& s : g_state.sources)
+            turns.push_back(
+                {s.id, s.source.fd, s.source.prepare ? s.source.prepare() : WaitPrepare{}});
+        std::vector<std::pair<int, short>> chosen;
+        std::optional<Millis> sources_due;
+        for (const Turn& t : turns) {
+            if (t.want.ready || (t.want.deadline && *t.want.deadline <= now))
+                chosen.emplace_back(t.id, 0);
+            sources_due = earlier(sources_due, t.want.deadline);
+        }
+        if (!chosen.empty()) {
+            dispatch(chosen);
+            return true;
+        }
+
         std::vector<pollfd> fds;
-        fds.reserve(g_state.watches.size());
-        for (const Watch& w : g_state.watches)
-            fds.push_back({w.fd, w.events, 0});
-        int timeout = poll_timeout(deadline, now);
-        if (c.is_virtual() && deadline)
+        std::vector<int> fd_owner;
+        for (const Turn& t : turns) {
+            if (t.fd >= 0 && t.want.events != 0) {
+                fds.push_back({t.fd, t.want.events, 0});
+                fd_owner.push_back(t.id);
+            }
+        }
+        std::optional<Millis> until = earlier(deadline, sources_due);
+        int timeout = poll_timeout(until, now);
+        if (c.is_virtual() && until)
             timeout = 0; // a virtual deadline is reached by jumping, not by sleeping
-        if (c.is_virtual() && !deadline && fds.empty()) {
+        if (c.is_virtual() && !until && fds.empty()) {
             std::fprintf(stderr, "platform: the thread waits for nothing that can ever come\n");
             std::abort();
         }
@@ -104,27 +163,16 @@ bool wait_events(std::optional<Millis> deadline) {
             return false;
         }
         if (n > 0) {
-            // Handlers may add or remove watches: collect first, then run.
-            std::vector<std::pair<int, short>> ready;
-            for (size_t i = 0; i < fds.size(); ++i) {
+            for (size_t i = 0; i < fds.size(); ++i)
                 if (fds[i].revents != 0)
-                    ready.emplace_back(g_state.watches[i].id, fds[i].revents);
-            }
-            for (auto [id, revents] : ready) {
-                for (const Watch& w : g_state.watches) {
-                    if (w.id == id) {
-                        FdHandler handler = w.handler;
-                        handler(revents);
-                        break;
-                    }
-                }
-            }
+                    chosen.emplace_back(fd_owner[i], fds[i].revents);
+            dispatch(chosen);
             return true;
         }
-        if (c.is_virtual()) {
-            c.advance_to(*deadline);
-            return false;
-        }
+        if (c.is_virtual())
+            c.advance_to(*until);
+        // Whichever deadline has come: a source's is dispatched, the caller's ends the wait
+        // at the top of the loop.
     }
 }
 

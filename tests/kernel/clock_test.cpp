@@ -54,3 +54,47 @@ TEST_F(KernelWait, ScheduledEventsHappenAtTheirMomentDuringAWait) {
 }
 
 } // namespace
+
+namespace {
+
+// A source shaped like Xlib or sd-bus: input it already holds makes it ready without a poll,
+// its interest changes from turn to turn, and it has a deadline of its own.
+TEST_F(KernelWait, SourcesPrepareEachTurnAndAreDispatchedByReadinessEventsOrDeadline) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    int held = 1;                        // "events already queued"
+    short wants = POLLIN;                // what it asks poll() for this turn
+    std::optional<platform::Millis> due; // its own timeout
+    std::vector<short> dispatched;
+    int id = platform::add_wait_source({fds[1],
+                                        [&] {
+                                            return platform::WaitPrepare{wants, due, held > 0};
+                                        },
+                                        [&](short revents) {
+                                            dispatched.push_back(revents);
+                                            held = 0;
+                                        }});
+    platform::Millis start = clock().now();
+    // Ready now: dispatched at once, although its descriptor (a pipe's writing end polled for
+    // input) says nothing.
+    EXPECT_TRUE(platform::wait_events(start + 5000));
+    // Its interest changes to output, which the pipe can take at once.
+    wants = POLLOUT;
+    EXPECT_TRUE(platform::wait_events(start + 5000));
+    // Nothing wanted, but a deadline of its own before the caller's: dispatched then.
+    wants = 0;
+    due = start + 300;
+    EXPECT_TRUE(platform::wait_events(start + 5000));
+    EXPECT_EQ(clock().now(), start + 300);
+    EXPECT_EQ(dispatched, (std::vector<short>{0, POLLOUT, 0}));
+    // No interest and no deadline of its own: the caller's deadline ends the wait.
+    due.reset();
+    EXPECT_FALSE(platform::wait_events(start + 5000));
+    EXPECT_EQ(clock().now(), start + 5000);
+    EXPECT_EQ(dispatched.size(), 3u);
+    platform::remove_wait_source(id);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+} // namespace

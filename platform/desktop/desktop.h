@@ -80,7 +80,7 @@ BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item = 0);
 
 // What other processes send to this process's windows, handed up to the window manager,
 // which registers itself here (the desktop knows nothing of windows beyond its table). The
-// desktop has checked the sender's credentials and that this process holds `target`.
+// desktop has checked the entry's shape and that this process holds `target`.
 class DesktopSink {
 public:
     virtual ~DesktopSink() = default;
@@ -90,9 +90,16 @@ public:
     virtual void cursor_moved(HWND target, POINT screen) = 0;
     // An action asked with desktop_send_action.
     virtual void action(HWND target, uint32_t action, uint32_t item) = 0;
+    // How many more posts the thread's queue takes now; the rest wait in the desktop's.
+    virtual size_t room() = 0;
 };
-// Where received datagrams go; without a sink they are dropped.
+// Where received posts go; without a sink they wait.
 void desktop_set_sink(DesktopSink* sink);
+// Hands what other processes have queued for this process to the sink, oldest first, as far
+// as its room goes. The message queue calls it before every look and every post of its own,
+// so that local and remote posts keep one order, that of their arrival; it costs no system
+// call while nothing waits.
+void desktop_take_posts();
 
 // Wakes those who watch the change file, for shared state kept beside the window table
 // (the tray's icons).

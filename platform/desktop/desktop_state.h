@@ -4,6 +4,7 @@
 
 #include "desktop.h"
 #include "protocol.h"
+#include "queue_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,8 +18,9 @@ namespace platform::desktop_detail {
 uint64_t process_start_time(int pid);
 // Whether the process that took a slot still runs (and is not a later one with its pid).
 bool process_alive(int pid, uint64_t start_time);
-// The name of a process's socket in the desktop directory.
+// The names of a process's socket and queue file in the desktop directory.
 std::string socket_name(int pid, uint64_t start_time);
+std::string queue_name(int pid, uint64_t start_time);
 // Creates the desktop directory when missing; false (said once on stderr) when it is not
 // a directory private to this user.
 bool prepare_directory(const std::filesystem::path& dir);
@@ -61,10 +63,12 @@ public:
     int own_pid() const { return pid_; }
     uint64_t own_start() const { return start_; }
 
-    // The process's receiving socket, bound on the first window.
+    // The process's queue and receiving socket, made on the first window.
     void ensure_socket();
-    // A socket to send from (unbound, blocking with a bounded wait).
+    // A socket to send wake-ups from (unbound, never blocking).
     int send_socket();
+    // Moves what other processes queued into the thread's queue, as far as it has room.
+    void take_posts();
     // Gives back the slots this process holds (unless at exit in a forked child) and closes.
     void close(bool at_exit);
 
@@ -80,6 +84,8 @@ private:
     int recv_fd_ = -1;
     int send_fd_ = -1;
     int watch_ = -1;
+    OwnQueue queue_;
+    bool taking_ = false;
     void* map_ = nullptr;
     desktop_wire::TableHeader* header_ = nullptr;
     desktop_wire::Slot* slots_ = nullptr;

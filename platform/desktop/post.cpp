@@ -1,6 +1,10 @@
-// Posted messages between processes: one datagram per message to the owner's socket.
-// Nothing here runs while nothing arrives: the socket waits in the thread's one poll().
+// Posted messages between processes: one entry per message in the owner's queue file, and a
+// datagram to its socket that wakes its wait (protocol.h). Nothing here runs while nothing
+// arrives: the socket waits in the thread's one poll().
 #include "desktop_state.h"
+#include "entry_decode.h"
+
+#include "message_rules.h"
 
 #include "platform/kernel/wait.h"
 
@@ -28,9 +32,6 @@ bool socket_address(const std::filesystem::path& path, sockaddr_un& addr) {
     return true;
 }
 
-// A queue that stays full this long belongs to a process that does not read it.
-constexpr int kSendWaitSeconds = 2;
-
 DesktopSink* g_sink = nullptr;
 
 } // namespace
@@ -44,80 +45,73 @@ void Desktop::ensure_socket() {
         std::fprintf(stderr, "platform: socket path too long: %s\n", path.c_str());
         return;
     }
+    // The queue stands before the socket: whoever finds the socket finds the queue.
+    if (!queue_.create(dir_ / queue_name(pid_, start_)))
+        return;
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return;
-    int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
     ::unlink(path.c_str()); // left by an earlier process that had this pid and start time
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(fd);
+        queue_.close(true);
         return;
     }
     recv_fd_ = fd;
-    watch_ = add_wait_fd(fd, POLLIN, [this](short) { drain_socket(); });
+    // Ready without a poll while entries wait and the thread's queue has room for them.
+    watch_ = add_wait_source({fd,
+                              [this] {
+                                  bool ready = g_sink && queue_.pending() && g_sink->room() > 0;
+                                  return WaitPrepare{POLLIN, std::nullopt, ready};
+                              },
+                              [this](short) { drain_socket(); }});
 }
 
 int Desktop::send_socket() {
-    if (send_fd_ < 0) {
-        send_fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        timeval limit{kSendWaitSeconds, 0};
-        if (send_fd_ >= 0)
-            ::setsockopt(send_fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    }
+    if (send_fd_ < 0)
+        send_fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     return send_fd_;
 }
 
 void Desktop::drain_socket() {
-    for (;;) {
-        PostDatagram d;
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
-        iovec iov{&d, sizeof d};
-        msghdr mh{};
-        mh.msg_iov = &iov;
-        mh.msg_iovlen = 1;
-        mh.msg_control = control;
-        mh.msg_controllen = sizeof control;
-        ssize_t n = ::recvmsg(recv_fd_, &mh, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return; // EAGAIN: drained
-        }
-        const ucred* cred = nullptr;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&mh); c; c = CMSG_NXTHDR(&mh, c))
-            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_CREDENTIALS &&
-                c->cmsg_len == CMSG_LEN(sizeof(ucred)))
-                cred = reinterpret_cast<const ucred*>(CMSG_DATA(c));
-        // A peer of another user is refused, as is anything not exactly our datagram.
-        if (!cred || cred->uid != ::getuid() || (mh.msg_flags & (MSG_TRUNC | MSG_CTRUNC)))
-            continue;
-        if (n != static_cast<ssize_t>(sizeof d))
-            continue;
-        // Only a window this process holds on this desktop may receive; the sink checks
-        // that it still lives.
-        HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(d.target));
-        if (!held_.count(d.target) || !g_sink)
-            continue;
-        if (d.magic == kCursorMagic) {
-            CursorDatagram c;
-            std::memcpy(&c, &d, sizeof c);
-            if (c.version == kCursorVersion && c.size == sizeof c)
-                g_sink->cursor_moved(target, POINT{c.x, c.y});
-            continue;
-        }
-        if (d.magic == kActionMagic) {
-            ActionDatagram a;
-            std::memcpy(&a, &d, sizeof a);
-            if (a.version == kActionVersion && a.size == sizeof a)
-                g_sink->action(target, a.action, a.item);
-            continue;
-        }
-        if (d.magic != kPostMagic || d.version != kPostVersion || d.size != sizeof d)
-            continue;
-        g_sink->posted(target, d.message, static_cast<WPARAM>(d.wparam),
-                       static_cast<LPARAM>(d.lparam));
+    // The datagrams only wake the wait; what they announce is in the queue.
+    char wake[64];
+    while (::recv(recv_fd_, wake, sizeof wake, MSG_DONTWAIT) >= 0 || errno == EINTR) {
     }
+    take_posts();
+}
+
+void Desktop::take_posts() {
+    // What the sink does may look at the queue again; it then finds what came after this
+    // batch, in order, on its next look.
+    if (taking_ || !g_sink || !queue_.pending())
+        return;
+    taking_ = true;
+    std::vector<std::array<char, kEntryBytes>> entries;
+    queue_.take(g_sink->room(), entries);
+    for (const auto& bytes : entries) {
+        Entry e = decode_entry(bytes.data(), bytes.size());
+        // Only a window this process holds on this desktop may receive; the sink checks that
+        // it still lives.
+        if (e.kind == Entry::kRefused || !held_.count(e.target) || !g_sink)
+            continue;
+        HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(e.target));
+        switch (e.kind) {
+        case Entry::kPost:
+            g_sink->posted(target, e.message, static_cast<WPARAM>(e.wparam),
+                           static_cast<LPARAM>(e.lparam));
+            break;
+        case Entry::kCursor:
+            g_sink->cursor_moved(target, POINT{e.x, e.y});
+            break;
+        case Entry::kAction:
+            g_sink->action(target, e.action, e.item);
+            break;
+        case Entry::kRefused:
+            break;
+        }
+    }
+    taking_ = false;
 }
 
 } // namespace platform::desktop_detail
@@ -129,8 +123,8 @@ using namespace desktop_wire;
 
 namespace {
 
-// Sends one datagram to the socket of the process that owns `hwnd`.
-BOOL send_to_owner(HWND hwnd, const void* datagram, size_t size) {
+// Puts one entry in the queue of the process that owns `hwnd` and wakes it.
+BOOL send_to_owner(HWND hwnd, const void* entry) {
     Desktop* d = Desktop::current();
     std::optional<DesktopWindow> w = desktop_window(hwnd);
     if (!d || !w) {
@@ -143,28 +137,34 @@ BOOL send_to_owner(HWND hwnd, const void* datagram, size_t size) {
         if (desktop_wire::Slot* s = d->slot_of(hwnd))
             start = s->start_time;
     }
+    int pid = static_cast<int>(w->pid);
     sockaddr_un addr;
     int fd = d->send_socket();
-    if (fd < 0 ||
-        !desktop_detail::socket_address(
-            d->directory() / desktop_detail::socket_name(static_cast<int>(w->pid), start), addr)) {
+    if (fd < 0 || !desktop_detail::socket_address(
+                      d->directory() / desktop_detail::socket_name(pid, start), addr)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
-    ssize_t n;
-    do {
-        n = ::sendto(fd, datagram, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&addr),
-                     sizeof addr);
-    } while (n < 0 && errno == EINTR);
-    if (n == static_cast<ssize_t>(size))
-        return TRUE;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
-        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    DWORD queued = desktop_detail::append_to_queue(
+        d->directory() / desktop_detail::queue_name(pid, start), entry);
+    if (queued == ERROR_NOT_ENOUGH_QUOTA || queued == ERROR_NOT_ENOUGH_MEMORY) {
+        SetLastError(queued);
         return FALSE;
     }
-    // No socket: the owner is gone (or never could receive); its windows go with it.
-    if (!desktop_detail::process_alive(static_cast<int>(w->pid), start))
-        d->reclaim_process(static_cast<int>(w->pid), start);
+    if (queued == ERROR_SUCCESS) {
+        ssize_t n;
+        do {
+            n = ::sendto(fd, "", 0, MSG_NOSIGNAL | MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&addr),
+                         sizeof addr);
+        } while (n < 0 && errno == EINTR);
+        // A full socket holds a wake-up already, which the owner reads before it looks.
+        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
+            return TRUE;
+    }
+    // No queue or no socket: the owner is gone (or never could receive); its windows go
+    // with it.
+    if (!desktop_detail::process_alive(pid, start))
+        d->reclaim_process(pid, start);
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
 }
@@ -180,7 +180,16 @@ void desktop_set_sink(DesktopSink* sink) {
     desktop_detail::g_sink = sink;
 }
 
+void desktop_take_posts() {
+    if (Desktop* d = Desktop::current())
+        d->take_posts();
+}
+
 BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (message_carries_pointers(msg, wparam)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     PostDatagram dg{};
     dg.magic = kPostMagic;
     dg.version = kPostVersion;
@@ -190,7 +199,7 @@ BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     dg.wparam = static_cast<uint64_t>(wparam);
     dg.lparam = static_cast<uint64_t>(lparam);
     dg.sender_pid = own_pid();
-    return send_to_owner(hwnd, &dg, sizeof dg);
+    return send_to_owner(hwnd, &dg);
 }
 
 BOOL desktop_move_cursor(HWND hwnd, POINT screen) {
@@ -202,7 +211,7 @@ BOOL desktop_move_cursor(HWND hwnd, POINT screen) {
     dg.x = screen.x;
     dg.y = screen.y;
     dg.sender_pid = own_pid();
-    return send_to_owner(hwnd, &dg, sizeof dg);
+    return send_to_owner(hwnd, &dg);
 }
 
 BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item) {
@@ -214,7 +223,7 @@ BOOL desktop_send_action(HWND hwnd, uint32_t action, uint32_t item) {
     dg.action = action;
     dg.item = item;
     dg.sender_pid = own_pid();
-    return send_to_owner(hwnd, &dg, sizeof dg);
+    return send_to_owner(hwnd, &dg);
 }
 
 } // namespace platform

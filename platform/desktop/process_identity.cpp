@@ -51,6 +51,10 @@ std::string socket_name(int pid, uint64_t start_time) {
     return std::to_string(pid) + "." + std::to_string(start_time);
 }
 
+std::string queue_name(int pid, uint64_t start_time) {
+    return socket_name(pid, start_time) + ".queue";
+}
+
 bool prepare_directory(const std::filesystem::path& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir.parent_path(), ec);

@@ -81,9 +81,56 @@ constexpr bool is_table_handle(uint32_t handle) {
            slot_of(handle) < kSlotCount;
 }
 
-// ---- A posted message: one datagram to <desktop>/<pid>.<start_time>, the owner's socket. ----
-// The receiver takes the sender's uid from SCM_CREDENTIALS and drops datagrams of another
-// user, of another size, magic or version, and those for a window that is not its own.
+// ---- A process's queue: <desktop>/<pid>.<start_time>.queue, and its socket beside it. ----
+// What other processes post to a process waits in its queue file, a ring of kQueueCapacity
+// entries that the owner maps: it holds Windows' default of 10,000 posted messages whatever
+// the thread is doing, where the kernel keeps only 10 datagrams on a socket (max_dgram_qlen).
+// A sender appends under an exclusive flock of the file, and a post to a full ring fails at
+// once with ERROR_NOT_ENOUGH_QUOTA; then it sends any datagram to <desktop>/<pid>.<start_time>,
+// the owner's socket, to wake its wait (a wake that finds the socket full is not needed: one
+// is already pending). The owner takes entries in the order they were written, under the
+// same lock, into its thread's one queue. Who may post is who may open the file: it is
+// created 0600 in the private desktop directory, and a sender writes only to a file of its
+// own user. The owner trusts nothing in the file: indices are taken modulo the capacity, a
+// header that does not add up empties the ring, and each entry is checked as below.
+
+constexpr uint32_t kQueueMagic = 0x51504452; // "RDPQ"
+constexpr uint32_t kQueueVersion = 1;
+constexpr uint32_t kQueueCapacity = 10000;
+constexpr size_t kEntryBytes = 40; // a PostDatagram, CursorDatagram or ActionDatagram
+
+struct QueueHeader {
+    uint32_t magic;       // kQueueMagic
+    uint32_t version;     // kQueueVersion
+    uint32_t capacity;    // kQueueCapacity
+    uint32_t entry_size;  // kEntryBytes
+    uint64_t head;        // entries the owner has taken since the file was made
+    uint64_t tail;        // entries senders have written; tail - head is what waits
+    uint32_t reserved[8]; // zero
+};
+static_assert(sizeof(QueueHeader) == 64);
+
+constexpr size_t kQueueBytes = sizeof(QueueHeader) + kQueueCapacity * kEntryBytes;
+
+// ---- A posted message: one entry of the owner's queue. ----
+// The owner drops an entry of another size, magic or version, one for a window that is not
+// its own, and a message that another process may not post (below).
+//
+// What another process may post (platform/desktop/message_rules.h). The sender's PostMessageA
+// refuses a system message whose parameters are pointers with ERROR_MESSAGE_SYNC_ONLY, as
+// Windows does; the receiver drops it again, since a sender need not use PostMessageA:
+//  - every message that carries pointers: WM_CREATE, WM_SETTEXT, WM_GETTEXT, WM_DRAWITEM,
+//    WM_MEASUREITEM, WM_WINDOWPOSCHANGING/-CHANGED, WM_NOTIFY, WM_GETMINMAXINFO,
+//    WM_NCCREATE, WM_NCCALCSIZE, WM_COPYDATA, the list, combo and edit messages with
+//    strings or rectangles, and the rest of Windows' table;
+//  - what only the window manager sends as a window lives: WM_DESTROY, WM_NCDESTROY,
+//    WM_INITDIALOG (and WM_CREATE, WM_NCCREATE above), and WM_QUIT, which is the thread's
+//    own state (PostQuitMessage), not a message another process may set;
+//  - what draws with the sender's device context or region: WM_ERASEBKGND, WM_NCPAINT,
+//    WM_CTLCOLOR* (MFC's 0x0019 too), WM_PRINT, WM_PRINTCLIENT.
+// Everything else arrives, WM_TIMER included: DispatchMessageA calls a timer procedure only
+// when the window's own thread gave it to SetTimer for that timer, so a posted lParam is
+// never called. Messages from WM_USER up are the application's, as on Windows.
 
 constexpr uint32_t kPostMagic = 0x4D504452; // "RDPM"
 constexpr uint16_t kPostVersion = 1;
@@ -100,13 +147,13 @@ struct PostDatagram {
     uint32_t sender_pid; // informational only: the kernel's credentials are what count
     uint32_t reserved;   // zero
 };
-static_assert(sizeof(PostDatagram) == 40);
+static_assert(sizeof(PostDatagram) == kEntryBytes);
 
-// ---- Where the cursor is: one datagram to the same socket, before posted messages. ----
+// ---- Where the cursor is: one entry of the same queue, before posted messages. ----
 // The cursor is per process here. The shell sends this before it posts a tray icon's mouse
 // messages to the icon's owner, so that the owner's GetCursorPos sees the icon's place when
-// its callback runs (it opens the tray menu there). Datagrams of one sender arrive in order.
-// Checked as a PostDatagram is (credentials, size, magic, version, a window of the receiver).
+// its callback runs (it opens the tray menu there). Entries are taken in the order written.
+// Checked as a PostDatagram is (size, magic, version, a window of the receiver).
 
 constexpr uint32_t kCursorMagic = 0x43504452; // "RDPC"
 constexpr uint16_t kCursorVersion = 1;
@@ -121,16 +168,16 @@ struct CursorDatagram {
     uint32_t sender_pid;  // informational only
     uint32_t reserved[4]; // zero
 };
-// As large as a PostDatagram: the receiver reads both kinds into one buffer.
+// As large as a PostDatagram: every entry of the queue has one size.
 static_assert(sizeof(CursorDatagram) == sizeof(PostDatagram));
 
-// ---- A user's action: one datagram to the same socket, done by the receiver as its user. ----
+// ---- A user's action: one entry of the same queue, done by the receiver as its user. ----
 // Tools answer another process's popup menu and click its windows with this. The receiver
 // acts through its own input path, as its user's mouse and keyboard would, so the window's
 // own handling runs (a chosen menu entry arrives at the menu's owner as WM_COMMAND, a
 // clicked button notifies its parent). The open popup menu is read from the window table:
 // see platform/user/menu.h for how its entries are published there.
-// Checked as a PostDatagram is (credentials, size, magic, version, a window of the
+// Checked as a PostDatagram is (size, magic, version, a window of the
 // receiver); an action of unknown kind is dropped.
 
 constexpr uint32_t kActionMagic = 0x41504452; // "RDPA"

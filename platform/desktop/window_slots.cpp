@@ -92,6 +92,7 @@ void Desktop::reclaim_process(int pid, uint64_t start_time) {
             changed();
     }
     ::unlink((dir_ / socket_name(pid, start_time)).c_str());
+    ::unlink((dir_ / queue_name(pid, start_time)).c_str());
 }
 
 DesktopWindow window_of(const Slot& s, uint32_t index) {

@@ -27,6 +27,7 @@ public:
         if (find_window(target))
             place_cursor(screen);
     }
+    size_t room() override { return posted_room(); }
     void action(HWND target, uint32_t action, uint32_t item) override {
         if (!find_window(target))
             return;

@@ -4,6 +4,7 @@
 #include "window.h"
 
 #include "platform/desktop/desktop.h"
+#include "platform/desktop/message_rules.h"
 #include "platform/kernel/wait.h"
 
 #include <algorithm>
@@ -35,6 +36,15 @@ struct Queue {
 };
 
 Queue g_queue;
+
+// USERPostMessageLimit's default on Windows.
+constexpr size_t kPostedLimit = 10000;
+
+// Posts from other processes wait in the desktop's queue until taken; taking them before
+// every look and before every post of this thread keeps one order, that of arrival.
+void take_remote_posts() {
+    desktop_take_posts();
+}
 
 // USER_TIMER_MINIMUM and USER_TIMER_MAXIMUM of Windows.
 constexpr UINT kTimerMinimum = 0x0000000A;
@@ -121,6 +131,7 @@ namespace {
 
 // One pass over the sources in Windows' order; true when a message was found.
 bool peek_once(MSG& out, HWND filter, UINT min, UINT max, bool remove) {
+    take_remote_posts();
     if (take_from(g_queue.posted, out, filter, min, max, remove))
         return true;
     if (take_from(g_queue.input, out, filter, min, max, remove)) {
@@ -143,6 +154,10 @@ bool peek_once(MSG& out, HWND filter, UINT min, UINT max, bool remove) {
 
 void post_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     g_queue.posted.push_back(make_msg(hwnd, msg, wp, lp));
+}
+
+size_t posted_room() {
+    return g_queue.posted.size() < kPostedLimit ? kPostedLimit - g_queue.posted.size() : 0;
 }
 
 void post_input(const MSG& msg) {
@@ -178,6 +193,12 @@ const MSG& last_message() {
 using platform::g_queue;
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // Windows refuses these for every window, its own thread's included: the pointer would
+    // outlive the call that made it.
+    if (platform::message_carries_pointers(msg, wp)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     if (hwnd == HWND_BROADCAST) {
         // Every top-level window of the desktop: this process's through its own queue, the
         // others' through their owners' sockets.
@@ -186,9 +207,16 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         platform::desktop_broadcast_to_others(msg, wp, lp);
         return TRUE;
     }
-    // Another process's window: one datagram to its owner (and a failure when it is gone).
+    // Another process's window: one entry in its owner's queue (and a failure when it is
+    // gone or its queue is full).
     if (hwnd && !find_window(hwnd))
         return platform::desktop_post(hwnd, msg, wp, lp);
+    // What other processes posted before this arrived first.
+    platform::take_remote_posts();
+    if (platform::posted_room() == 0) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return FALSE;
+    }
     g_queue.posted.push_back(platform::make_msg(hwnd, msg, wp, lp));
     return TRUE;
 }
@@ -236,6 +264,15 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
     if (!msg)
         return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
+        // Only a procedure this thread gave SetTimer for this timer is ever called: a posted
+        // WM_TIMER's lParam is anyone's number, and is dropped as Windows drops it.
+        const auto& timers = g_queue.timers;
+        bool registered = std::any_of(timers.begin(), timers.end(), [msg](const auto& t) {
+            return t.hwnd == msg->hwnd && t.id == msg->wParam &&
+                   reinterpret_cast<LPARAM>(t.proc) == msg->lParam;
+        });
+        if (!registered)
+            return 0;
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
         proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
         return 0;
@@ -261,8 +298,13 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     Window* w = find_window(hwnd);
     if (!w) {
-        // Sending would wait on another process: not offered across processes.
-        SetLastError(IsWindow(hwnd) ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
+        // Sending would wait on another process: not offered across processes. Pointers
+        // could not cross anyway, and say so as Windows' asynchronous sends do.
+        if (!IsWindow(hwnd))
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        else
+            SetLastError(platform::message_carries_pointers(msg, wp) ? ERROR_MESSAGE_SYNC_ONLY
+                                                                     : ERROR_ACCESS_DENIED);
         return 0;
     }
     return platform::call_window(*w, msg, wp, lp);

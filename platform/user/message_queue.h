@@ -12,8 +12,12 @@ namespace platform {
 // Queues a hardware input message (mouse or keyboard) after the posted messages.
 void post_input(const MSG& msg);
 
-// Queues a message posted from outside the thread (another process's PostMessageA).
+// Queues a message posted from outside the thread (another process's PostMessageA); the
+// caller has checked posted_room().
 void post_message(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// How many more posted messages the thread's queue takes: Windows' default quota of 10,000.
+size_t posted_room();
 
 // Whether GetMessage would return at once.
 bool thread_has_messages();

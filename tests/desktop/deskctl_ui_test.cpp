@@ -154,14 +154,14 @@ TEST_F(DeskctlUiTest, ActionsOfAnotherUserOrOfUnknownKindAreDropped) {
     click.target = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(check));
     click.action = platform::desktop_wire::kActionClickWindow;
 
-    bool other_user_sent = peer_socket.send_as_other_user(&click, sizeof click);
+    bool other_user_tried = peer_socket.send_as_other_user(&click);
 
     auto unknown = click;
     unknown.action = 99;
     auto bad_version = click;
     bad_version.version = 2;
     for (const auto* d : {&unknown, &bad_version})
-        EXPECT_TRUE(peer_socket.send(d, sizeof *d));
+        EXPECT_TRUE(peer_socket.send(d));
     EXPECT_EQ(peer.lines_until_marker(), (std::vector<std::string>{"marker"}));
 
     // The same datagram from this user is carried out.
@@ -169,6 +169,6 @@ TEST_F(DeskctlUiTest, ActionsOfAnotherUserOrOfUnknownKindAreDropped) {
     EXPECT_EQ(peer.process.next_line(),
               command_line(201, static_cast<long long>(reinterpret_cast<uintptr_t>(check))));
     EXPECT_EQ(peer.lines_until_marker(), (std::vector<std::string>{"marker"}));
-    if (!other_user_sent)
+    if (!other_user_tried)
         GTEST_SKIP() << "could not become another user (not running as root)";
 }

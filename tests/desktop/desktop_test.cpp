@@ -177,6 +177,46 @@ TEST_F(DesktopTest, PostedMessagesArriveInOrderWithWindowHandlesIntact) {
     EXPECT_EQ(answer.lParam, reinterpret_cast<LPARAM>(app.top));
 }
 
+TEST_F(DesktopTest, PostsOfOtherProcessesAndOfThisThreadKeepOneOrderOfArrival) {
+    Peer app("RadiodeckPeer", "Radiodeck");
+    ASSERT_TRUE(app.top);
+    Sink sink;
+    ASSERT_TRUE(sink.hwnd);
+    ASSERT_TRUE(PostMessageA(sink.hwnd, WM_APP + 2, 0, 0));
+    // The peer answers the first command before it reports the second: once that report is
+    // read, the answer has arrived, although this thread has not waited since.
+    ASSERT_TRUE(PostMessageA(app.top, WM_COMMAND, 1, reinterpret_cast<LPARAM>(sink.hwnd)));
+    ASSERT_TRUE(PostMessageA(app.top, WM_COMMAND, 2, 0));
+    ASSERT_TRUE(app.next_message() && app.next_message());
+    ASSERT_TRUE(PostMessageA(sink.hwnd, WM_APP + 3, 0, 0));
+    std::vector<UINT> order;
+    MSG m;
+    while (PeekMessageA(&m, sink.hwnd, 0, 0, PM_REMOVE))
+        order.push_back(m.message);
+    EXPECT_EQ(order, (std::vector<UINT>{WM_APP + 2, WM_APP + 1, WM_APP + 3}));
+}
+
+TEST_F(DesktopTest, AQueueHoldsTenThousandPostsAndAFullOneFailsAtOnce) {
+    Peer app("RadiodeckPeer", "Radiodeck");
+    ASSERT_TRUE(app.top);
+    kill(app.process.pid(), SIGSTOP); // busy: it reads nothing meanwhile
+    constexpr int kQuota = 10000;
+    for (int i = 0; i < kQuota; ++i)
+        ASSERT_TRUE(PostMessageA(app.top, WM_USER + 9, static_cast<WPARAM>(i), 0)) << i;
+    SetLastError(0);
+    EXPECT_FALSE(PostMessageA(app.top, WM_USER + 9, kQuota, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_QUOTA));
+    kill(app.process.pid(), SIGCONT);
+    for (int i = 0; i < kQuota; ++i) {
+        auto m = app.next_message();
+        ASSERT_TRUE(m) << i;
+        ASSERT_EQ(*m, (std::vector<long long>{WM_USER + 9, i, 0}));
+    }
+    // Room again.
+    EXPECT_TRUE(PostMessageA(app.top, WM_USER + 9, kQuota, 0));
+    EXPECT_TRUE(app.next_message());
+}
+
 TEST_F(DesktopTest, WindowsOfADeadProcessAreGone) {
     Peer app("RadiodeckPeer", "Radiodeck");
     ASSERT_TRUE(app.top);
@@ -219,11 +259,11 @@ TEST_F(DesktopTest, TheDesktopDirectoryIsPrivateAndAnOpenOneIsRefused) {
     EXPECT_FALSE(std::filesystem::exists(open_dir / "table"));
 }
 
-TEST_F(DesktopTest, DatagramsOfAnotherUserOrOfAnotherShapeAreDropped) {
+TEST_F(DesktopTest, PostsOfAnotherUserOrOfAnotherShapeAreDropped) {
     Peer app("RadiodeckPeer", "Radiodeck");
     ASSERT_TRUE(app.top);
-    RawSocket app_socket(app.top);
-    ASSERT_TRUE(app_socket.ok());
+    RawSocket app_queue(app.top);
+    ASSERT_TRUE(app_queue.ok());
 
     platform::desktop_wire::PostDatagram good{};
     good.magic = platform::desktop_wire::kPostMagic;
@@ -232,32 +272,32 @@ TEST_F(DesktopTest, DatagramsOfAnotherUserOrOfAnotherShapeAreDropped) {
     good.target = static_cast<uint32_t>(as_number(app.top));
     good.message = WM_USER + 5;
 
-    // From a process that became another user after it connected.
-    bool other_user_sent = app_socket.send_as_other_user(&good, sizeof good);
+    // Another user cannot open the queue at all.
+    bool other_user_tried = app_queue.send_as_other_user(&good);
 
-    // From this user, but not what the protocol says, or not for one of its windows.
+    // From this user, but not what the protocol says, or not for one of its windows, or a
+    // message no other process may post.
     auto bad_magic = good;
     bad_magic.magic ^= 1;
     auto bad_version = good;
     bad_version.version = 99;
+    auto bad_size = good;
+    bad_size.size = 41;
     auto not_its_window = good;
     not_its_window.target = static_cast<uint32_t>(as_number(app.top) + 0x10000);
-    EXPECT_TRUE(app_socket.send(&bad_magic, sizeof good));
-    EXPECT_TRUE(app_socket.send(&bad_version, sizeof good));
-    EXPECT_TRUE(app_socket.send(&not_its_window, sizeof good));
-    EXPECT_TRUE(app_socket.send(&good, sizeof good - 1));
-    char big[100] = {};
-    std::memcpy(big, &good, sizeof good);
-    EXPECT_TRUE(app_socket.send(big, sizeof big));
+    auto lifetime = good;
+    lifetime.message = WM_NCDESTROY;
+    for (const auto* d : {&bad_magic, &bad_version, &bad_size, &not_its_window, &lifetime})
+        EXPECT_TRUE(app_queue.send(d));
 
     // Only what follows arrives.
     ASSERT_TRUE(PostMessageA(app.top, WM_USER + 6, 0, 0));
     auto m = app.next_message();
     ASSERT_TRUE(m);
     EXPECT_EQ((*m)[0], WM_USER + 6);
-    if (!other_user_sent)
+    if (!other_user_tried)
         GTEST_SKIP() << "could not become another user (not running as root): only the "
-                        "malformed datagrams were checked";
+                        "malformed posts were checked";
 }
 
 TEST_F(DesktopTest, AnIdleProcessMakesNoSystemCalls) {

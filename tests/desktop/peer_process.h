@@ -69,20 +69,22 @@ protected:
 
 std::string hex_handle(HWND h);
 
-// Raw datagrams to the process of a window, past the platform's own sending: what a
-// stranger could put on the socket.
+// Raw entries in the queue of the process of a window, past the platform's own sending:
+// what a stranger who could open the queue could put there.
 class RawSocket {
 public:
     explicit RawSocket(HWND window);
     bool ok() const { return ok_; }
-    // Whether the datagram left this process.
-    bool send(const void* data, size_t size) const;
-    // Sends it from a child that connects and then becomes another user (nobody). False when
-    // no other user can be had (not running as root); a failure to send fails the test.
-    bool send_as_other_user(const void* data, size_t size) const;
+    // Whether the entry (desktop_wire::kEntryBytes bytes) went into the queue.
+    bool send(const void* data) const;
+    // Tries the same from a child that becomes another user (nobody); that child cannot
+    // open the queue. False when no other user can be had (not running as root); an entry
+    // that gets in fails the test.
+    bool send_as_other_user(const void* data) const;
 
 private:
     sockaddr_un addr_{};
+    std::string queue_;
     bool ok_ = false;
 };
 

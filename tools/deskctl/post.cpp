@@ -20,10 +20,16 @@ int run_post(const Args& args) {
     HWND target = resolve_window(*spec);
     if (!target)
         return fail(kExitFailed, "post: no such window: " + args[0]);
-    if (!PostMessageA(target, *msg, static_cast<WPARAM>(*wparam), static_cast<LPARAM>(*lparam)))
-        return fail(kExitFailed, GetLastError() == ERROR_INVALID_WINDOW_HANDLE
-                                     ? "post: no such window: " + args[0]
-                                     : "post: the window's queue does not take the message");
+    if (!PostMessageA(target, *msg, static_cast<WPARAM>(*wparam), static_cast<LPARAM>(*lparam))) {
+        switch (GetLastError()) {
+        case ERROR_INVALID_WINDOW_HANDLE:
+            return fail(kExitFailed, "post: no such window: " + args[0]);
+        case ERROR_MESSAGE_SYNC_ONLY:
+            return fail(kExitFailed, "post: " + args[1] + " carries pointers and cannot be posted");
+        default:
+            return fail(kExitFailed, "post: the window's queue does not take the message");
+        }
+    }
     return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -23,10 +24,45 @@ std::optional<OwnerControls> read_owner_controls() {
     return owner_controls(firmware);
 }
 
+// Events the console's queue has not taken yet, oldest first.
+std::deque<WORD> g_waiting;
+UINT_PTR g_retry = 0;
+
+// How soon a full queue is offered the waiting events again: the console empties its queue
+// at its own pace, and nothing tells a sender when.
+constexpr UINT kRetryMillis = 20;
+
+void CALLBACK offer_again(HWND, UINT, UINT_PTR, DWORD);
+
+void post_waiting() {
+    while (!g_waiting.empty()) {
+        HWND console = FindWindowA("#32770", "Radiodeck");
+        if (console &&
+            PostMessageA(console, WM_COMMAND, MAKEWPARAM(kSwitchEventId, g_waiting.front()), 0)) {
+            g_waiting.pop_front();
+            continue;
+        }
+        if (console && GetLastError() == ERROR_NOT_ENOUGH_QUOTA) {
+            if (!g_retry)
+                g_retry = SetTimer(nullptr, 0, kRetryMillis, offer_again);
+            return;
+        }
+        g_waiting.clear(); // no console to tell: the events are dropped, as designed
+    }
+    if (g_retry) {
+        KillTimer(nullptr, g_retry);
+        g_retry = 0;
+    }
+}
+
+void CALLBACK offer_again(HWND, UINT, UINT_PTR, DWORD) {
+    post_waiting();
+}
+
 void post_to_console(WORD code) {
-    HWND console = FindWindowA("#32770", "Radiodeck");
-    if (console)
-        PostMessageA(console, WM_COMMAND, MAKEWPARAM(kSwitchEventId, code), 0);
+    g_waiting.push_back(code);
+    if (g_waiting.size() == 1)
+        post_waiting();
 }
 
 // Whether the events read from the watch touch the firmware file. The file is replaced by a
@@ -58,7 +94,9 @@ std::vector<WORD> switch_event_codes(const OwnerControls& before, const OwnerCon
     if (before.has_switch && now.has_switch && before.switch_on != now.switch_on)
         codes.push_back(now.switch_on ? kSwitchTurnedOn : kSwitchTurnedOff);
     if (now.hotkey_presses > before.hotkey_presses) {
-        DWORD presses = std::min(now.hotkey_presses - before.hotkey_presses, kMostPressesAtOnce);
+        DWORD presses = now.hotkey_presses - before.hotkey_presses;
+        if (presses > kMostPressesAtOnce)
+            presses = kMostPressesAtOnce - ((presses - kMostPressesAtOnce) & 1);
         codes.insert(codes.end(), presses, kHotkeyPressed);
     }
     return codes;

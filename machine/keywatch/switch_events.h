@@ -2,7 +2,8 @@
 // hardware switch moved, or the wireless hotkey pressed. Each becomes WM_COMMAND with
 // MAKEWPARAM(112, code) and lParam 0, posted to the console window ("#32770" titled
 // "Radiodeck"); with no console the event is dropped. Radios switched by the firmware's
-// methods or by hand are no switch events.
+// methods or by hand are no switch events. No event is lost to a full queue: what the
+// console's queue does not take now waits, in order, and is offered again shortly.
 #pragma once
 
 #include "machine/acpi/firmware.h"
@@ -19,9 +20,10 @@ constexpr WORD kSwitchTurnedOff = 0;
 constexpr WORD kSwitchTurnedOn = 1;
 constexpr WORD kHotkeyPressed = 2; // the console takes it as a toggle request
 
-// One hotkey count change reports at most this many presses: a hand-edited counter must not
-// flood the console's queue.
-constexpr DWORD kMostPressesAtOnce = 16;
+// One hotkey count change reports at most this many presses, a queue's worth: a counter
+// edited by hand by more is taken modulo two beyond it, which leaves the radios where that
+// many presses would.
+constexpr DWORD kMostPressesAtOnce = 10000;
 
 // What the owner's hands have set on the notebook, as last seen.
 struct OwnerControls {

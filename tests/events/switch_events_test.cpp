@@ -5,6 +5,12 @@
 #include "machine/acpi/firmware.h"
 #include "machine/keywatch/switch_events.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
 namespace {
 
 using desktop_test::Peer;
@@ -100,6 +106,36 @@ TEST_F(EventsTest, KeywatchReportsOnlyTheOwnersSwitchAndHotkeyToTheConsole) {
     EXPECT_EQ(again.next_message(), switch_event(2));
 }
 
+// Two owners' hands at once: every press reaches the console, however the presses fall
+// together in the firmware file's changes.
+TEST_F(EventsTest, ParallelHotkeyBurstsLoseNoPress) {
+    ASSERT_EQ(notebookctl("init").code, 0);
+    Peer console("#32770", "Radiodeck", {"--hidden"});
+    ASSERT_TRUE(console.top);
+    Process keywatch({KEYWATCH});
+    ASSERT_TRUE(wait_for_window("KEYWATCH", "KEYWATCH"));
+    constexpr int kPresses = 100;
+    auto presses = [] {
+        for (int i = 0; i < kPresses; ++i) {
+            char* argv[] = {const_cast<char*>(NOTEBOOKCTL), const_cast<char*>("hotkey"), nullptr};
+            pid_t pid = -1;
+            if (posix_spawn(&pid, NOTEBOOKCTL, nullptr, nullptr, argv, environ) != 0)
+                return;
+            waitpid(pid, nullptr, 0);
+        }
+    };
+    std::thread left(presses), right(presses);
+    left.join();
+    right.join();
+    EXPECT_EQ(firmware().events.hotkey_presses, 2u * kPresses);
+    for (int i = 0; i < 2 * kPresses; ++i)
+        ASSERT_EQ(console.next_message(), switch_event(2)) << "press " << i;
+    // Nothing more than was pressed: the next event is the switch of a fresh notebook.
+    ASSERT_EQ(notebookctl("init --hw-switch").code, 0);
+    ASSERT_EQ(notebookctl("switch off").code, 0);
+    EXPECT_EQ(console.next_message(), switch_event(0));
+}
+
 TEST(SwitchEventCodes, CountPressesAndMovesButNotResets) {
     using machine::OwnerControls;
     using machine::switch_event_codes;
@@ -110,8 +146,11 @@ TEST(SwitchEventCodes, CountPressesAndMovesButNotResets) {
     // A profile that gains or loses its switch moves nothing; a fresh notebook presses nothing.
     EXPECT_EQ(switch_event_codes({false, true, 3}, {true, false, 0}), Codes{});
     EXPECT_EQ(switch_event_codes(on, {false, false, 3}), Codes{});
-    // A hand-edited count cannot flood the console.
+    // A hand-edited count cannot flood the console, yet leaves the radios where that many
+    // presses would.
     EXPECT_EQ(switch_event_codes(on, {true, true, 4000000000u}).size(),
+              machine::kMostPressesAtOnce - 1);
+    EXPECT_EQ(switch_event_codes(on, {true, true, 4000000001u}).size(),
               machine::kMostPressesAtOnce);
 }
 

@@ -4,6 +4,7 @@
 
 #include "machine/acpi/firmware.h"
 #include "machine/keywatch/switch_events.h"
+#include "machine/osd/osd_journal.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -28,6 +29,24 @@ machine::Firmware firmware() {
     machine::Firmware f;
     EXPECT_EQ(machine::read_firmware(f), static_cast<DWORD>(ERROR_SUCCESS));
     return f;
+}
+
+// `loops` owners, each pressing the hotkey `presses` times with notebookctl, all at once.
+void press_in_parallel(int loops, int presses) {
+    std::vector<std::thread> hands;
+    for (int l = 0; l < loops; ++l)
+        hands.emplace_back([presses] {
+            for (int i = 0; i < presses; ++i) {
+                char* argv[] = {const_cast<char*>(NOTEBOOKCTL), const_cast<char*>("hotkey"),
+                                nullptr};
+                pid_t pid = -1;
+                if (posix_spawn(&pid, NOTEBOOKCTL, nullptr, nullptr, argv, environ) != 0)
+                    return;
+                waitpid(pid, nullptr, 0);
+            }
+        });
+    for (std::thread& t : hands)
+        t.join();
 }
 
 TEST_F(EventsTest, SwitchAndHotkeyChangeTheFirmwareForEveryProgram) {
@@ -115,18 +134,7 @@ TEST_F(EventsTest, ParallelHotkeyBurstsLoseNoPress) {
     Process keywatch({KEYWATCH});
     ASSERT_TRUE(wait_for_window("KEYWATCH", "KEYWATCH"));
     constexpr int kPresses = 100;
-    auto presses = [] {
-        for (int i = 0; i < kPresses; ++i) {
-            char* argv[] = {const_cast<char*>(NOTEBOOKCTL), const_cast<char*>("hotkey"), nullptr};
-            pid_t pid = -1;
-            if (posix_spawn(&pid, NOTEBOOKCTL, nullptr, nullptr, argv, environ) != 0)
-                return;
-            waitpid(pid, nullptr, 0);
-        }
-    };
-    std::thread left(presses), right(presses);
-    left.join();
-    right.join();
+    press_in_parallel(2, kPresses);
     EXPECT_EQ(firmware().events.hotkey_presses, 2u * kPresses);
     for (int i = 0; i < 2 * kPresses; ++i)
         ASSERT_EQ(console.next_message(), switch_event(2)) << "press " << i;
@@ -134,6 +142,31 @@ TEST_F(EventsTest, ParallelHotkeyBurstsLoseNoPress) {
     ASSERT_EQ(notebookctl("init --hw-switch").code, 0);
     ASSERT_EQ(notebookctl("switch off").code, 0);
     EXPECT_EQ(console.next_message(), switch_event(0));
+}
+
+// The same through the real console: every toggle to off is announced, and the radios end
+// where the number of presses says.
+TEST_F(EventsTest, ParallelHotkeyBurstsLeaveTheRadiosWhereTheCountSays) {
+    ASSERT_EQ(notebookctl("init").code, 0);
+    Process keywatch({KEYWATCH});
+    Process osd({ZEBOSD});
+    ASSERT_TRUE(wait_for_window("KEYWATCH", "KEYWATCH") && wait_for_window("ZEBOSD", "ZEBOSD"));
+    Process console({RADIODECK});
+    ASSERT_TRUE(wait_for_window("#32770", "Radiodeck"));
+    ASSERT_TRUE(testing_support::wait_idle(console.pid())); // its start-up has ended
+    press_in_parallel(2, 100);
+    ASSERT_EQ(notebookctl("hotkey").code, 0); // an odd count: the radios end switched off
+    // From both radios on, presses 1, 3, ..., 201 switch off, and each is announced before
+    // the radios go; after the last one they stay off.
+    auto done = [] {
+        machine::Firmware f = firmware();
+        return machine::read_osd_journal().size() >= 101 && !f.state.wlan_on &&
+               !f.state.bluetooth_on;
+    };
+    EXPECT_TRUE(testing_support::wait_in_dirs(
+        {machine::osd_journal_path().parent_path(), machine::firmware_path().parent_path()}, done,
+        std::chrono::seconds(60)));
+    EXPECT_EQ(machine::read_osd_journal().size(), 101u);
 }
 
 TEST(SwitchEventCodes, CountPressesAndMovesButNotResets) {

@@ -11,7 +11,9 @@ namespace art {
 
 enum class Radios { Both, Bluetooth, Wlan };
 
-Canvas app_icon();                           // 32 x 32: a notebook with radio waves
+// A notebook with radio waves, size x size (32 for the program's icon; the desktop's icon
+// theme takes other sizes).
+Canvas app_icon(int size = 32);
 Canvas tray_icon(Radios radios, bool on);    // 32 x 32
 Canvas check_icon(bool checked, bool small); // 16 x 16
 

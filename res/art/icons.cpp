@@ -38,16 +38,19 @@ void draw_tile(Canvas& c, bool on) {
 
 } // namespace
 
-Canvas app_icon() {
-    Canvas c(32, 32);
+Canvas app_icon(int size) {
+    // Drawn on a 32-unit grid, scaled to the size asked for.
+    const double u = size / 32.0;
+    Canvas c(size, size);
     // Lid: a dark frame around a blue screen.
-    c.fill(rounded_rect(4, 4, 28, 23, 3), rgb(0x24344A));
-    c.fill(rounded_rect(5.6, 5.6, 26.4, 21.4, 1.6),
-           vertical_gradient(5, rgb(0x4A9BFF), 22, rgb(0x1A56C4)));
-    draw_waves(c, 16, 18.5, 11, rgb(0xFFFFFF));
+    c.fill(rounded_rect(4 * u, 4 * u, 28 * u, 23 * u, 3 * u), rgb(0x24344A));
+    c.fill(rounded_rect(5.6 * u, 5.6 * u, 26.4 * u, 21.4 * u, 1.6 * u),
+           vertical_gradient(5 * u, rgb(0x4A9BFF), 22 * u, rgb(0x1A56C4)));
+    draw_waves(c, 16 * u, 18.5 * u, 11 * u, rgb(0xFFFFFF));
     // Base: a light deck, wider than the lid, with a thumb notch.
-    c.fill(rounded_rect(1, 23, 31, 28, 2), vertical_gradient(23, rgb(0xC9D2DC), 28, rgb(0x7D8A99)));
-    c.fill(rounded_rect(12, 23, 20, 24.6, 0.8), rgb(0x5C6878));
+    c.fill(rounded_rect(1 * u, 23 * u, 31 * u, 28 * u, 2 * u),
+           vertical_gradient(23 * u, rgb(0xC9D2DC), 28 * u, rgb(0x7D8A99)));
+    c.fill(rounded_rect(12 * u, 23 * u, 20 * u, 24.6 * u, 0.8 * u), rgb(0x5C6878));
     return c;
 }
 

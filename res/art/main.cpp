@@ -1,11 +1,14 @@
 // Draws the program's pictures and writes them as .ico and .bmp files into the directory
 // given as the first argument. With --preview DIR it also writes PNG contact sheets there,
-// to look at the pictures as they come out of the files (palette, mask and all).
+// to look at the pictures as they come out of the files (palette, mask and all). With
+// --hicolor DIR alone it writes the program's icon as PNG for the desktop's icon theme.
 #include "artwork.h"
 #include "image_files.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,10 @@ const ButtonFile kButtons[] = {
     {"apply_hover.bmp", "Apply", 232, Face::Hover},
     {"apply_disabled.bmp", "Apply", 232, Face::Disabled},
 };
+
+bool make_directory(const std::string& path) {
+    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
 
 Canvas scaled(const Canvas& in, int k) {
     Canvas out(in.width() * k, in.height() * k);
@@ -82,11 +89,30 @@ bool write_previews(const std::string& dir, const std::vector<IconFile>& icons,
            write_file(dir + "/buttons.png", encode_png(face_sheet));
 }
 
+// The program's icon for the desktop: DIR/<n>x<n>/apps/radiodeck.png in the layout of the
+// hicolor icon theme, each size drawn afresh rather than scaled.
+bool write_hicolor(const std::string& dir) {
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        std::string folder = dir + "/" + std::to_string(size) + "x" + std::to_string(size);
+        ok &= make_directory(folder) && make_directory(folder + "/apps") &&
+              write_file(folder + "/apps/radiodeck.png", encode_png(app_icon(size)));
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--hicolor") == 0) {
+        if (make_directory(argv[2]) && write_hicolor(argv[2]))
+            return 0;
+        std::fprintf(stderr, "%s: cannot write the icons into %s\n", argv[0], argv[2]);
+        return 1;
+    }
     if (argc != 2 && !(argc == 4 && std::strcmp(argv[2], "--preview") == 0)) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR [--preview PREVIEW_DIR]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR [--preview PREVIEW_DIR] | --hicolor DIR\n",
+                     argv[0]);
         return 2;
     }
     const std::string out = argv[1];

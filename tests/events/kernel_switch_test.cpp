@@ -30,7 +30,7 @@ TEST_F(EventsTest, KeywatchReportsTheKernelsSwitchAsItsHardBlockMoves) {
     ASSERT_TRUE(console.top);
     Process keywatch({KEYWATCH});
     ASSERT_TRUE(wait_for_window("KEYWATCH", "KEYWATCH"));
-    device.wait_until([&] { return device.connections() == 1; });
+    ASSERT_TRUE(device.wait_until([&] { return device.connections() == 1; }));
 
     const Radio wlan_off{RFKILL_TYPE_WLAN, false, true, RFKILL_HARD_BLOCK_SIGNAL};
     const Radio bluetooth_off{RFKILL_TYPE_BLUETOOTH, false, true, RFKILL_HARD_BLOCK_SIGNAL};

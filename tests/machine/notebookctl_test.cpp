@@ -129,7 +129,7 @@ TEST_F(Notebookctl, InitRfkillSetsUpTheKernelsRadios) {
 
     EXPECT_EQ(run("status").out, status_text(1, 1, 1, 0, 1, 0, "0x182", "0x1", 1, "admin"));
     EXPECT_EQ(run("set wlan off").code, 0);
-    device.wait_until([&] { return device.radios()[0].soft; });
+    ASSERT_TRUE(device.wait_until([&] { return device.radios()[0].soft; }));
     device.change(1, {RFKILL_TYPE_BLUETOOTH, false, false, 0}); // the switch moved on
     EXPECT_EQ(run("status").out, status_text(1, 1, 1, 1, 0, 1, "0x183", "0x2", 1, "admin"));
     Outcome moved = run("switch off");

@@ -62,7 +62,7 @@ protected:
 
     // Waits until the stand-in has taken `count` written records and sent their changes.
     void written(size_t count) {
-        device->wait_until([&] { return device->written().size() >= count; });
+        ASSERT_TRUE(device->wait_until([&] { return device->written().size() >= count; }));
     }
 
     std::unique_ptr<RfkillStandIn> device;

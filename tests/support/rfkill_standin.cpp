@@ -98,9 +98,10 @@ int RfkillStandIn::connections() const {
     return static_cast<int>(clients_.size());
 }
 
-void RfkillStandIn::wait_until(const std::function<bool()>& done) const {
+bool RfkillStandIn::wait_until(const std::function<bool()>& done,
+                               std::chrono::milliseconds limit) const {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] {
+    return changed_.wait_for(lock, limit, [&] {
         lock.unlock();
         bool result = done();
         lock.lock();

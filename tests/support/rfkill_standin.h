@@ -8,6 +8,7 @@
 
 #include <linux/rfkill.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -47,8 +48,10 @@ public:
     // The records the programs wrote, in the order they came.
     std::vector<rfkill_event> written() const;
     int connections() const;
-    // Waits (on the stand-in's own progress, never on time) until `done` holds.
-    void wait_until(const std::function<bool()>& done) const;
+    // Waits on the stand-in's own progress until `done` holds; false when it still does not
+    // after `limit`.
+    bool wait_until(const std::function<bool()>& done,
+                    std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
 
 private:
     void serve();

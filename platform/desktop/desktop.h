@@ -21,6 +21,7 @@ namespace platform {
 struct DesktopWindow {
     HWND handle = nullptr;
     DWORD pid = 0;
+    uint64_t start_time = 0; // with pid, names the owning process (see desktop_alive)
     DWORD thread_id = 0;
     HWND parent = nullptr; // children only
     HWND owner = nullptr;  // top-level windows only
@@ -41,13 +42,17 @@ std::filesystem::path desktop_directory_for(const std::filesystem::path& root);
 // Whether the desktop of the current machine root is open and usable.
 bool desktop_available();
 
-// A fresh desktop-wide handle for a window of this process, or null when the desktop is
-// unusable or full (the caller then makes a handle of its own).
-HWND desktop_allocate_handle();
-// Writes the state of a window this process holds; others are ignored.
-void desktop_publish(const DesktopWindow& window);
-// Releases the slot of a window this process holds.
+// A fresh desktop-wide handle for a window of this process, whose slot already shows
+// `initial` (a top-level window gets a z stamp on top of every other, written back), or null
+// when the desktop is unusable or full (the caller then makes a handle of its own). One hold
+// of the lock: a new window costs no more.
+HWND desktop_allocate_handle(DesktopWindow& initial);
+// Gives a handle back at once, for a window that never came to be.
 void desktop_release(HWND hwnd);
+// One flush of this process's window changes under one hold of the lock: writes the state of
+// windows this process holds (others are ignored) and frees the slots of `released` windows,
+// then wakes the watchers of the change file once.
+void desktop_publish(const std::vector<DesktopWindow>& windows, const std::vector<HWND>& released);
 // Whether a handle came from the current desktop to this process.
 bool desktop_holds(HWND hwnd);
 // A new z stamp: above (top) or below (bottom) every stamp given so far.
@@ -55,8 +60,12 @@ uint64_t desktop_z_stamp(bool top);
 
 // A live window of any process, this one included.
 std::optional<DesktopWindow> desktop_window(HWND hwnd);
-// The live top-level windows, topmost first: the topmost band, then by stamp.
-std::vector<DesktopWindow> desktop_top_level();
+// The live top-level windows, topmost first: the topmost band, then by stamp. Unverified,
+// they are the table's as it stands, slots of processes that died included: a search that
+// wants one window verifies only the one it found with desktop_alive.
+std::vector<DesktopWindow> desktop_top_level(bool verified = true);
+// Whether the owner of a window that a listing gave still runs; frees its slots if not.
+bool desktop_alive(const DesktopWindow& window);
 // The live children of a window, topmost first.
 std::vector<DesktopWindow> desktop_children(HWND parent);
 

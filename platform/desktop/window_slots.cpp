@@ -36,8 +36,11 @@ void copy_bounded(char* dst, size_t n, const std::string& src) {
 // Liveness of the owners met during one walk of the table, asked once per process.
 class Liveness {
 public:
+    explicit Liveness(const Desktop& d) : own_(d.own_pid(), d.own_start()) {}
     bool alive(const Slot& s) {
         auto key = std::make_pair(s.pid, s.start_time);
+        if (key == own_)
+            return true; // no need to ask the kernel about ourselves
         auto it = known_.find(key);
         if (it == known_.end())
             it = known_.emplace(key, process_alive(s.pid, s.start_time)).first;
@@ -51,6 +54,7 @@ public:
     }
 
 private:
+    std::pair<int, uint64_t> own_;
     std::map<std::pair<int, uint64_t>, bool> known_;
     std::set<std::pair<int, uint64_t>> dead_;
 };
@@ -99,6 +103,7 @@ DesktopWindow window_of(const Slot& s, uint32_t index) {
     DesktopWindow w;
     w.handle = to_hwnd(handle_of(index, s.generation));
     w.pid = static_cast<DWORD>(s.pid);
+    w.start_time = s.start_time;
     w.thread_id = s.tid;
     w.parent = to_hwnd(s.parent);
     w.owner = to_hwnd(s.owner);
@@ -116,8 +121,27 @@ DesktopWindow window_of(const Slot& s, uint32_t index) {
 
 namespace {
 
-// The live windows that `pick` selects, in table order.
-template <typename Pick> std::vector<DesktopWindow> collect(Desktop& d, Pick pick) {
+// Writes a window's state into its slot; under the exclusive lock.
+void fill(Slot& s, const DesktopWindow& w) {
+    s.tid = w.thread_id;
+    s.parent = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(w.parent));
+    s.owner = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(w.owner));
+    s.id = w.id;
+    s.style = w.style;
+    s.ex_style = w.ex_style;
+    s.left = w.rect.left;
+    s.top = w.rect.top;
+    s.right = w.rect.right;
+    s.bottom = w.rect.bottom;
+    s.z = w.z;
+    s.box_type = w.box_type ? (*w.box_type & ~kMessageBoxMark) | kMessageBoxMark : 0;
+    copy_bounded(s.class_name, sizeof s.class_name, w.class_name);
+    copy_bounded(s.title, sizeof s.title, w.title);
+}
+
+// The windows that `pick` selects, in table order; only live ones when `verified`.
+template <typename Pick>
+std::vector<DesktopWindow> collect(Desktop& d, Pick pick, bool verified = true) {
     std::vector<std::pair<Slot, uint32_t>> found;
     {
         Desktop::Lock lock(d, false);
@@ -127,10 +151,10 @@ template <typename Pick> std::vector<DesktopWindow> collect(Desktop& d, Pick pic
                 found.emplace_back(s, i);
         }
     }
-    Liveness live;
+    Liveness live(d);
     std::vector<DesktopWindow> out;
     for (auto& [s, i] : found)
-        if (live.alive(s))
+        if (!verified || live.alive(s))
             out.push_back(window_of(s, i));
     live.reclaim(d);
     return out;
@@ -149,7 +173,7 @@ bool desktop_available() {
     return Desktop::current() != nullptr;
 }
 
-HWND desktop_allocate_handle() {
+HWND desktop_allocate_handle(DesktopWindow& initial) {
     Desktop* d = Desktop::current();
     if (!d)
         return nullptr;
@@ -178,6 +202,10 @@ HWND desktop_allocate_handle() {
         s.pid = d->own_pid();
         s.start_time = d->own_start();
         d->header().next_slot = *taken + 1;
+        if (!initial.parent)
+            initial.z = ++d->header().z_top;
+        // Watchers hear of it at the flush that ends the window's creation.
+        desktop_detail::fill(s, initial);
     }
     uint32_t h = handle_of(*taken, d->slot(*taken).generation);
     d->held().insert(h);
@@ -189,42 +217,28 @@ bool desktop_holds(HWND hwnd) {
     return d && d->held().count(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd)));
 }
 
-void desktop_publish(const DesktopWindow& w) {
+void desktop_publish(const std::vector<DesktopWindow>& windows, const std::vector<HWND>& released) {
     Desktop* d = Desktop::current();
-    if (!d || !desktop_holds(w.handle))
+    if (!d || (windows.empty() && released.empty()))
         return;
     Desktop::Lock lock(*d, true);
-    Slot* s = d->slot_of(w.handle);
-    if (!s || s->pid != d->own_pid())
-        return;
-    s->tid = w.thread_id;
-    s->parent = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(w.parent));
-    s->owner = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(w.owner));
-    s->id = w.id;
-    s->style = w.style;
-    s->ex_style = w.ex_style;
-    s->left = w.rect.left;
-    s->top = w.rect.top;
-    s->right = w.rect.right;
-    s->bottom = w.rect.bottom;
-    s->z = w.z;
-    s->box_type = w.box_type ? (*w.box_type & ~kMessageBoxMark) | kMessageBoxMark : 0;
-    desktop_detail::copy_bounded(s->class_name, sizeof s->class_name, w.class_name);
-    desktop_detail::copy_bounded(s->title, sizeof s->title, w.title);
+    for (const DesktopWindow& w : windows) {
+        Slot* s = desktop_holds(w.handle) ? d->slot_of(w.handle) : nullptr;
+        if (s && s->pid == d->own_pid())
+            desktop_detail::fill(*s, w);
+    }
+    for (HWND h : released) {
+        uint32_t v = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
+        if (!d->held().erase(v))
+            continue;
+        if (Slot* s = d->slot_of(h); s && s->pid == d->own_pid())
+            d->free_slot(desktop_wire::slot_of(v));
+    }
     d->changed();
 }
 
 void desktop_release(HWND hwnd) {
-    Desktop* d = Desktop::current();
-    if (!d || !desktop_holds(hwnd))
-        return;
-    uint32_t h = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd));
-    d->held().erase(h);
-    Desktop::Lock lock(*d, true);
-    if (Slot* s = d->slot_of(hwnd); s && s->pid == d->own_pid()) {
-        d->free_slot(desktop_wire::slot_of(h));
-        d->changed();
-    }
+    desktop_publish({}, {hwnd});
 }
 
 uint64_t desktop_z_stamp(bool top) {
@@ -255,11 +269,12 @@ std::optional<DesktopWindow> desktop_window(HWND hwnd) {
         copy, desktop_wire::slot_of(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))));
 }
 
-std::vector<DesktopWindow> desktop_top_level() {
+std::vector<DesktopWindow> desktop_top_level(bool verified) {
     Desktop* d = Desktop::current();
     if (!d)
         return {};
-    auto out = desktop_detail::collect(*d, [](const Slot& s) { return s.parent == 0; });
+    auto out = desktop_detail::collect(
+        *d, [](const Slot& s) { return s.parent == 0; }, verified);
     std::sort(out.begin(), out.end(), [](const DesktopWindow& a, const DesktopWindow& b) {
         bool ta = a.ex_style & WS_EX_TOPMOST, tb = b.ex_style & WS_EX_TOPMOST;
         if (ta != tb)
@@ -267,6 +282,18 @@ std::vector<DesktopWindow> desktop_top_level() {
         return a.z > b.z;
     });
     return out;
+}
+
+bool desktop_alive(const DesktopWindow& w) {
+    Desktop* d = Desktop::current();
+    if (!d)
+        return false;
+    int pid = static_cast<int>(w.pid);
+    if ((pid == d->own_pid() && w.start_time == d->own_start()) ||
+        desktop_detail::process_alive(pid, w.start_time))
+        return true;
+    d->reclaim_process(pid, w.start_time);
+    return false;
 }
 
 std::vector<DesktopWindow> desktop_children(HWND parent) {

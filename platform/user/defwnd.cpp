@@ -35,12 +35,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
         if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
             w->text = cs->lpszName;
-        platform::publish_window(hwnd);
+        platform::window_changed(hwnd);
         return TRUE;
     }
     case WM_SETTEXT:
         w->text = lp ? reinterpret_cast<const char*>(lp) : "";
-        platform::publish_window(hwnd);
+        platform::window_changed(hwnd);
         return TRUE;
     case WM_GETTEXT: {
         auto* buffer = reinterpret_cast<char*>(lp);

@@ -73,6 +73,7 @@ bool create_controls(HWND dlg, const DialogTemplate& t, HINSTANCE instance, SIZE
 
 HWND create_dialog(HINSTANCE instance, const BYTE* bytes, size_t size, HWND parent, DLGPROC proc,
                    LPARAM param, bool modal) {
+    WindowBatch batch; // the dialog and its controls reach the desktop together
     auto tmpl = parse_dialog_template(bytes, size);
     if (!tmpl) {
         SetLastError(ERROR_INVALID_DATA);

@@ -204,13 +204,16 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // others' through their owners' sockets.
         for (HWND h : platform::top_level_windows())
             g_queue.posted.push_back(platform::make_msg(h, msg, wp, lp));
+        platform::flush_windows(); // the receivers act on what they see of this process
         platform::desktop_broadcast_to_others(msg, wp, lp);
         return TRUE;
     }
     // Another process's window: one entry in its owner's queue (and a failure when it is
     // gone or its queue is full).
-    if (hwnd && !find_window(hwnd))
+    if (hwnd && !find_window(hwnd)) {
+        platform::flush_windows(); // the receiver acts on what it sees of this process
         return platform::desktop_post(hwnd, msg, wp, lp);
+    }
     // What other processes posted before this arrived first.
     platform::take_remote_posts();
     if (platform::posted_room() == 0) {

@@ -31,6 +31,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
     Window* w = window_or_error(hwnd);
     if (!w)
         return FALSE;
+    platform::WindowBatch batch;
     WINDOWPOS wp{hwnd, insert_after, x, y, cx, cy, flags};
     // Requests that change nothing are dropped before the window hears of them.
     if (w->style & WS_VISIBLE)
@@ -79,7 +80,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
         done.y = w->rect.top;
         done.cx = w->rect.right - w->rect.left;
         done.cy = w->rect.bottom - w->rect.top;
-        platform::publish_window(hwnd);
+        platform::window_changed(hwnd);
         SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
     }
     return TRUE;
@@ -147,11 +148,11 @@ BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
 }
 
 BOOL WINAPI IsWindowVisible(HWND hwnd) {
-    Window* w = find_window(hwnd);
-    if (!w)
+    auto v = platform::view_of(hwnd);
+    if (!v)
         return FALSE;
-    for (; w; w = find_window(w->parent))
-        if (!(w->style & WS_VISIBLE))
+    for (; v; v = v->parent ? platform::view_of(v->parent) : std::nullopt)
+        if (!(v->style & WS_VISIBLE))
             return FALSE;
     return TRUE;
 }

@@ -63,9 +63,9 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         return nullptr;
     }
 
+    platform::WindowBatch batch; // the new window's first state, its messages and its show
     auto owned = std::make_unique<Window>();
     Window& w = *owned;
-    w.handle = platform::allocate_window_handle();
     w.cls = cls;
     w.proc = cls->proc;
     w.instance = instance;
@@ -81,6 +81,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         w.owner = platform::root_window(parent); // owners are always top-level windows
     }
     place_default(w, x, y, cx, cy);
+    w.handle = platform::allocate_window_handle(w);
     HWND hwnd = w.handle;
     platform::insert_window(std::move(owned));
 
@@ -137,6 +138,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     if (w->destroying)
         return TRUE;
     w->destroying = true;
+    platform::WindowBatch batch;
 
     // Owned windows go first, as on Windows.
     if (!w->parent) {
@@ -157,24 +159,10 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     return TRUE;
 }
 
-namespace {
-
-// Another process's window, as the desktop shows it; ERROR_INVALID_WINDOW_HANDLE if none.
-std::optional<platform::DesktopWindow> foreign_or_error(HWND hwnd) {
-    std::optional<platform::DesktopWindow> w;
-    if (hwnd && !platform::desktop_holds(hwnd))
-        w = platform::desktop_window(hwnd);
-    if (!w)
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return w;
-}
-
-} // namespace
+using platform::view_or_error;
 
 BOOL WINAPI IsWindow(HWND hwnd) {
-    if (find_window(hwnd))
-        return TRUE;
-    return hwnd && !platform::desktop_holds(hwnd) && platform::desktop_window(hwnd);
+    return platform::view_of(hwnd).has_value();
 }
 
 BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
@@ -185,19 +173,11 @@ BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
 }
 
 HWND WINAPI GetParent(HWND hwnd) {
-    Window* w = find_window(hwnd);
-    if (!w) {
-        auto f = foreign_or_error(hwnd);
-        if (!f)
-            return nullptr;
-        return (f->style & WS_CHILD) ? f->parent : (f->style & WS_POPUP) ? f->owner : nullptr;
-    }
+    auto v = view_or_error(hwnd);
+    if (!v)
+        return nullptr;
     // Windows returns the owner for a popup and the parent for a child.
-    if (w->style & WS_CHILD)
-        return w->parent;
-    if (w->style & WS_POPUP)
-        return w->owner;
-    return nullptr;
+    return (v->style & WS_CHILD) ? v->parent : (v->style & WS_POPUP) ? v->owner : nullptr;
 }
 
 HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
@@ -227,19 +207,11 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
 }
 
 HWND WINAPI GetDlgItem(HWND dlg, int id) {
-    Window* w = find_window(dlg);
-    if (!w) {
-        if (!foreign_or_error(dlg))
-            return nullptr;
-        for (const platform::DesktopWindow& c : platform::desktop_children(dlg))
-            if (static_cast<int>(c.id) == id)
-                return c.handle;
-        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+    if (!view_or_error(dlg))
         return nullptr;
-    }
-    for (HWND c : w->children)
-        if (Window* child = find_window(c); child && static_cast<int>(child->id) == id)
-            return c;
+    for (const platform::DesktopWindow& c : platform::child_views(dlg))
+        if (static_cast<int>(c.id) == id)
+            return c.handle;
     SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
     return nullptr;
 }
@@ -251,15 +223,7 @@ int WINAPI GetDlgCtrlID(HWND hwnd) {
 
 namespace {
 
-bool class_matches(const Window& w, LPCSTR cls) {
-    if (!cls)
-        return true;
-    if (IS_INTRESOURCE(cls))
-        return w.cls->atom == static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(cls));
-    return strcasecmp(w.cls->name.c_str(), cls) == 0;
-}
-
-// Another process's window by class name; an atom means the class this process knows by it.
+// A class name, or an atom that names the class this process knows by it.
 bool class_matches(const platform::DesktopWindow& w, LPCSTR cls) {
     if (!cls)
         return true;
@@ -270,54 +234,29 @@ bool class_matches(const platform::DesktopWindow& w, LPCSTR cls) {
     return strcasecmp(w.class_name.c_str(), cls) == 0;
 }
 
-// The windows a search walks: a local window's children, another process's window's
-// children, or every top-level window of the desktop in one z-order (then this process's
-// windows that the desktop does not hold, made without one).
-std::vector<HWND> search_list(HWND parent, bool& ok) {
-    ok = true;
-    std::vector<HWND> out;
-    if (parent && parent != HWND_MESSAGE) {
-        if (Window* p = find_window(parent))
-            return p->children;
-        if (!foreign_or_error(parent)) {
-            ok = false;
-            return out;
-        }
-        for (const platform::DesktopWindow& c : platform::desktop_children(parent))
-            out.push_back(c.handle);
-        return out;
-    }
-    for (const platform::DesktopWindow& w : platform::desktop_top_level())
-        out.push_back(w.handle);
-    for (HWND h : platform::top_level_windows())
-        if (!platform::desktop_holds(h))
-            out.push_back(h);
-    return out;
-}
-
 } // namespace
 
 HWND WINAPI FindWindowExA(HWND parent, HWND child_after, LPCSTR cls, LPCSTR title) {
-    bool ok = false;
-    std::vector<HWND> list = search_list(parent, ok);
-    if (!ok)
-        return nullptr;
+    // A window's children, or every top-level window of the desktop in one z-order.
+    std::vector<platform::DesktopWindow> list;
+    if (parent && parent != HWND_MESSAGE) {
+        if (!view_or_error(parent))
+            return nullptr;
+        list = platform::child_views(parent);
+    } else {
+        list = platform::top_level_views();
+    }
     bool started = child_after == nullptr;
-    for (HWND h : list) {
+    for (const platform::DesktopWindow& w : list) {
         if (!started) {
-            started = h == child_after;
+            started = w.handle == child_after;
             continue;
         }
         // The title, like the class name, compares without regard to letter case, as
-        // Windows does.
-        if (Window* w = find_window(h)) {
-            if (class_matches(*w, cls) && (!title || lstrcmpiA(w->text.c_str(), title) == 0))
-                return h;
-        } else if (!platform::desktop_holds(h)) {
-            auto f = platform::desktop_window(h);
-            if (f && class_matches(*f, cls) && (!title || lstrcmpiA(f->title.c_str(), title) == 0))
-                return h;
-        }
+        // Windows does. A window of a process that died is no match.
+        if (class_matches(w, cls) && (!title || lstrcmpiA(w.title.c_str(), title) == 0) &&
+            (find_window(w.handle) || platform::desktop_alive(w)))
+            return w.handle;
     }
     SetLastError(ERROR_SUCCESS);
     return nullptr;
@@ -328,28 +267,19 @@ HWND WINAPI FindWindowA(LPCSTR cls, LPCSTR title) {
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD pid) {
-    Window* w = find_window(hwnd);
-    if (!w) {
-        auto f = foreign_or_error(hwnd);
-        if (!f)
-            return 0;
-        if (pid)
-            *pid = f->pid;
-        return f->thread_id;
-    }
+    auto v = view_or_error(hwnd);
+    if (!v)
+        return 0;
     if (pid)
-        *pid = GetCurrentProcessId();
-    return w->thread_id;
+        *pid = v->pid;
+    return v->thread_id;
 }
 
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window* w = find_window(hwnd);
-    std::optional<platform::DesktopWindow> f;
-    if (!w && !(f = foreign_or_error(hwnd)))
+    auto v = view_or_error(hwnd);
+    if (!v || !buffer || size <= 0)
         return 0;
-    if (!buffer || size <= 0)
-        return 0;
-    lstrcpynA(buffer, w ? w->cls->name.c_str() : f->class_name.c_str(), size);
+    lstrcpynA(buffer, v->class_name.c_str(), size);
     return lstrlenA(buffer);
 }
 
@@ -363,25 +293,23 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
     if (!buffer || size <= 0)
         return 0;
     buffer[0] = '\0';
-    if (!find_window(hwnd)) {
-        // Another process's title comes from the desktop, as Windows answers it from its
-        // own copy without asking the owner.
-        auto f = foreign_or_error(hwnd);
-        if (!f)
-            return 0;
-        lstrcpynA(buffer, f->title.c_str(), size);
-        return lstrlenA(buffer);
-    }
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size),
-                                         reinterpret_cast<LPARAM>(buffer)));
+    if (find_window(hwnd))
+        return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size),
+                                             reinterpret_cast<LPARAM>(buffer)));
+    // Another process's title comes from the desktop, as Windows answers it from its own copy
+    // without asking the owner.
+    auto v = view_or_error(hwnd);
+    if (!v)
+        return 0;
+    lstrcpynA(buffer, v->title.c_str(), size);
+    return lstrlenA(buffer);
 }
 
 int WINAPI GetWindowTextLengthA(HWND hwnd) {
-    if (!find_window(hwnd)) {
-        auto f = foreign_or_error(hwnd);
-        return f ? static_cast<int>(f->title.size()) : 0;
-    }
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    if (find_window(hwnd))
+        return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    auto v = view_or_error(hwnd);
+    return v ? static_cast<int>(v->title.size()) : 0;
 }
 
 BOOL WINAPI SetDlgItemTextA(HWND dlg, int id, LPCSTR text) {
@@ -393,16 +321,17 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     Window* w = window_or_error(hwnd);
     if (!w)
         return FALSE;
+    platform::WindowBatch batch;
     BOOL was_disabled = (w->style & WS_DISABLED) != 0;
     if (enable && was_disabled) {
         w->style &= ~WS_DISABLED;
-        platform::publish_window(hwnd);
+        platform::window_changed(hwnd);
         SendMessageA(hwnd, WM_ENABLE, TRUE, 0);
     } else if (!enable && !was_disabled) {
         SendMessageA(hwnd, WM_CANCELMODE, 0, 0);
         if (Window* again = find_window(hwnd)) {
             again->style |= WS_DISABLED;
-            platform::publish_window(hwnd);
+            platform::window_changed(hwnd);
             if (GetFocus() == hwnd || IsChild(hwnd, GetFocus()))
                 SetFocus(nullptr);
             if (GetCapture() == hwnd)
@@ -414,6 +343,6 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
 }
 
 BOOL WINAPI IsWindowEnabled(HWND hwnd) {
-    Window* w = window_or_error(hwnd);
-    return w && !(w->style & WS_DISABLED);
+    auto v = view_or_error(hwnd);
+    return v && !(v->style & WS_DISABLED);
 }

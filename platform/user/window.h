@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "platform/desktop/desktop.h"
+
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,8 +39,9 @@ struct Window {
     bool erase_pending = false;
     bool destroying = false;
     DWORD thread_id = 0;
-    uint64_t z = 0; // the desktop's order: z stamp of a top-level window, sibling position
-                    // of a child
+    uint64_t z = 0;     // the desktop's order: z stamp of a top-level window, sibling position
+                        // of a child
+    bool dirty = false; // changed since the last flush
 };
 
 // Lookup of a live window of this process; null for anything else.
@@ -60,14 +64,43 @@ RECT client_rect_on_screen(const Window& w);
 // The top-level window (root ancestor) of a window.
 HWND root_window(HWND hwnd);
 
-// Table maintenance for window.cpp and position.cpp.
-HWND allocate_window_handle();
+// Table maintenance for window.cpp and position.cpp. A new window's handle comes with its
+// first state already on the desktop.
+HWND allocate_window_handle(Window& w);
 Window& insert_window(std::unique_ptr<Window> window);
 void erase_window(HWND hwnd);
 void reorder_window(Window& w, HWND insert_after);
 
-// Writes a window's state to the desktop, where other processes see it.
-void publish_window(HWND hwnd);
+// Window state reaches the desktop and the display driver once per loop turn: a change marks
+// its window, and one flush writes every marked window under one lock. The flush runs before
+// the thread blocks, before a post leaves for another process, and when the outermost
+// WindowBatch ends (a window procedure's call, the creation of a window or a dialog): a call
+// made outside any batch is therefore visible to other processes when it returns.
+void window_changed(HWND hwnd);
+void window_released(HWND hwnd); // the window is gone; its slot is freed at the flush
+void flush_windows();
+class WindowBatch {
+public:
+    WindowBatch();
+    ~WindowBatch();
+    WindowBatch(const WindowBatch&) = delete;
+    WindowBatch& operator=(const WindowBatch&) = delete;
+};
+
+// A window as the desktop knows it, built from this process's own state.
+DesktopWindow describe_window(const Window& w);
+
+// Any window of the desktop as queries see it: this process's windows from their own state
+// (newer than the desktop's until the flush), other processes' from the desktop. Each query
+// is written once on these.
+std::optional<DesktopWindow> view_of(HWND hwnd);
+// As view_of, but sets ERROR_INVALID_WINDOW_HANDLE when there is none.
+std::optional<DesktopWindow> view_or_error(HWND hwnd);
+// The children of any window, topmost first.
+std::vector<DesktopWindow> child_views(HWND parent);
+// The top-level windows of every process in one z-order, topmost first. Other processes'
+// windows are unverified (see desktop_top_level): check a found one with desktop_alive.
+std::vector<DesktopWindow> top_level_views();
 
 // Window state that other user/ files keep in step with a window's life.
 void forget_window_state(HWND hwnd); // timers, focus, capture, active: a window is going

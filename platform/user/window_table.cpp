@@ -44,7 +44,7 @@ void restack(Window& w) {
         for (size_t i = 0; i < list.size(); ++i)
             if (Window* c = find_window(list[i]); c && c->z != i) {
                 c->z = i;
-                publish_window(c->handle);
+                window_changed(c->handle);
             }
         return;
     }
@@ -61,12 +61,12 @@ void restack(Window& w) {
         for (size_t i = index + 1; i-- > 0 && (i == index || same_band(i));) {
             if (Window* o = find_window(list[i])) {
                 o->z = desktop_z_stamp(true);
-                publish_window(o->handle);
+                window_changed(o->handle);
             }
         }
     } else {
         w.z = desktop_z_stamp(false);
-        publish_window(w.handle);
+        window_changed(w.handle);
     }
 }
 
@@ -75,22 +75,26 @@ void restack(Window& w) {
 // Handles are 32-bit values as on Windows and desktop-wide: the desktop's table gives them,
 // so a handle means the same window in every process. Without a desktop (or with a full
 // one) a window still gets a handle of its own, odd so that it never equals a table's.
-HWND allocate_window_handle() {
+HWND allocate_window_handle(Window& w) {
     Table& t = table();
+    DesktopWindow initial = describe_window(w);
     // A window left from an earlier desktop of this process (the machine root changed) may
     // hold a handle the new table hands out again: such slots are skipped, then returned.
     std::vector<HWND> clashing;
     run_process_start_hooks();
     receive_from_desktop();
-    HWND h = desktop_allocate_handle();
+    HWND h = desktop_allocate_handle(initial);
     while (h && t.windows.count(h) && clashing.size() < 64) {
         clashing.push_back(h);
-        h = desktop_allocate_handle();
+        h = desktop_allocate_handle(initial);
     }
     for (HWND c : clashing)
         desktop_release(c);
-    if (h && !t.windows.count(h))
+    if (h && !t.windows.count(h)) {
+        if (!w.parent)
+            w.z = initial.z; // on top of the desktop, as insert_window places it here
         return h;
+    }
     if (h)
         desktop_release(h);
     uint32_t pid_part = (static_cast<uint32_t>(getpid()) & 0x7FFF) << 16;
@@ -102,29 +106,6 @@ HWND allocate_window_handle() {
         if (!t.windows.count(h))
             return h;
     }
-}
-
-void publish_window(HWND hwnd) {
-    Window* w = find_window(hwnd);
-    if (!w)
-        return;
-    display_driver().window_changed(hwnd);
-    if (!desktop_holds(hwnd))
-        return;
-    DesktopWindow d;
-    d.handle = hwnd;
-    d.thread_id = w->thread_id;
-    d.parent = w->parent;
-    d.owner = w->owner;
-    d.id = static_cast<UINT>(w->id);
-    d.style = w->style;
-    d.ex_style = w->ex_style;
-    d.rect = w->rect;
-    d.z = w->z;
-    d.class_name = w->cls ? w->cls->name : "";
-    d.title = w->text;
-    d.box_type = message_box_type(hwnd);
-    desktop_publish(d);
 }
 
 Window* find_window(HWND hwnd) {
@@ -174,8 +155,10 @@ Window& insert_window(std::unique_ptr<Window> window) {
         });
         t.top_level.insert(first_plain, w.handle);
     }
-    restack(w);
-    publish_window(w.handle); // a child that landed where its z already says
+    // A new top-level window of the desktop got its stamp on top with its handle.
+    if (w.parent || !desktop_holds(w.handle))
+        restack(w);
+    window_changed(w.handle);
     return w;
 }
 
@@ -191,7 +174,7 @@ void erase_window(HWND hwnd) {
     if (Window* parent = find_window(w->parent))
         unlink(parent->children);
     unlink(t.top_level);
-    desktop_release(hwnd);
+    window_released(hwnd);
     t.windows.erase(hwnd);
 }
 
@@ -266,6 +249,7 @@ RECT client_rect_on_screen(const Window& w) {
 }
 
 LRESULT call_window(Window& w, UINT msg, WPARAM wparam, LPARAM lparam) {
+    WindowBatch batch; // what the procedure changes is published once, when it returns
     return CallWindowProcA(w.proc, w.handle, msg, wparam, lparam);
 }
 

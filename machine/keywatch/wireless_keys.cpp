@@ -181,8 +181,11 @@ bool report_wireless_keys(const char* program) {
                      program, std::strerror(-rc));
         return false;
     }
-    platform::add_wait_fd(sd_event_get_fd(w.event), POLLIN,
-                          [](short) { sd_event_run(w.event, 0); });
+    platform::add_wait_fd(sd_event_get_fd(w.event), POLLIN, [](short) {
+        // One source runs per turn of sd-event; run what is ready.
+        while (sd_event_run(w.event, 0) > 0) {
+        }
+    });
     return true;
 }
 

@@ -15,6 +15,8 @@ std::filesystem::path machine_path(const std::string& relative);
 
 // machine.ini in the machine root, an INI file read and written with the profile API:
 //   [machine] user=admin|standard
+//             langid=0xNNNN      (the notebook's language; else the host locale's, language.h)
+//             firmware=simulated|rfkill   (what the notebook was set up on)
 //   [devices] NAME=backend     (an installed device \\.\NAME and the backend behind it)
 std::filesystem::path machine_config_path();
 std::string machine_setting(const std::string& section, const std::string& key,

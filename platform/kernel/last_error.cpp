@@ -1,9 +1,15 @@
 #include "last_error.h"
 
 #include <cerrno>
+#include <csignal>
 
 namespace {
 thread_local DWORD t_last_error = ERROR_SUCCESS;
+
+// A write past the process's file-size limit fails with EFBIG, reported as ERROR_DISK_FULL,
+// instead of killing the process: Windows has no such signal, and every program here handles
+// a failed write. Every program links this file.
+[[maybe_unused]] const bool file_size_signal_ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
 } // namespace
 
 DWORD WINAPI GetLastError() {
@@ -36,7 +42,9 @@ DWORD win32_error_from_errno(int err) {
     case ENOMEM:
         return ERROR_NOT_ENOUGH_MEMORY;
     case ENOSPC:
-        return ERROR_CANTWRITE;
+    case EDQUOT:
+    case EFBIG:
+        return ERROR_DISK_FULL;
     case EBUSY:
         return ERROR_SHARING_VIOLATION;
     default:

@@ -91,7 +91,8 @@ bool update_tray(const std::function<bool(std::vector<TrayEntry>&)>& change) {
                                              : std::vector<TrayEntry>{};
         if (!change(entries))
             return false;
-        if (replace_file(*path, serialize_tray(entries)) != ERROR_SUCCESS)
+        // The tray lives as long as the desktop's processes: nothing to make durable.
+        if (replace_file(*path, serialize_tray(entries), Durability::Volatile) != ERROR_SUCCESS)
             return false;
     }
     desktop_signal_change();

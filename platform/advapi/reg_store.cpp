@@ -7,12 +7,18 @@
 
 #include <winerror.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
-#include <optional>
+#include <set>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -36,6 +42,11 @@ LONG error_from_errno(int err, LONG fallback) {
 class Fd {
 public:
     explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
+    Fd& operator=(Fd&& o) noexcept {
+        std::swap(fd_, o.fd_);
+        return *this;
+    }
     ~Fd() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -43,7 +54,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -57,7 +67,9 @@ bool lock(int fd, int how) {
 }
 
 // The lock file is created on first use; a reader that may not create it reads unlocked,
-// which is still safe because writers only ever rename complete files into place.
+// which is still safe because writers only ever rename complete files into place. Its first
+// eight bytes count the writes, so a reader knows its cached hive is current without reading
+// the file again.
 Fd open_lock(bool create) {
     std::filesystem::path path = machine_path("registry.lock");
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
@@ -66,48 +78,182 @@ Fd open_lock(bool create) {
     return Fd(fd);
 }
 
-// The last text read or written and its parse. The file is small, so the text itself is
-// the test for a change: an inode, size and timestamp can all repeat when a file is
-// replaced within one timestamp tick, its contents cannot.
+uint64_t write_count(int lock_fd) {
+    uint64_t n = 0;
+    if (lock_fd < 0 || ::pread(lock_fd, &n, sizeof n, 0) != sizeof n)
+        return 0;
+    return n;
+}
+
+// What identifies one version of the file: the writers' count and the file's identity. A
+// person's edit, which bumps no count, still changes the inode or the times.
+struct Version {
+    uint64_t writes = 0;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    bool operator==(const Version& o) const {
+        return writes == o.writes && dev == o.dev && ino == o.ino && size == o.size &&
+               mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec &&
+               ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+std::optional<Version> version_of(const std::filesystem::path& path, int lock_fd) {
+    struct stat st {};
+    if (lock_fd < 0 || ::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return Version{write_count(lock_fd), st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// The last hive read or written, shared with callers that only read it.
 struct Cache {
     std::string path;
-    std::string text;
-    std::optional<Key> hive;
+    std::optional<Version> version;
+    std::shared_ptr<const Key> hive;
 };
 
 std::mutex cache_mutex;
 Cache cache;
 
-LONG load(const std::filesystem::path& path, Key& out) {
+std::shared_ptr<const Key> cached(const std::filesystem::path& path,
+                                  const std::optional<Version>& version) {
+    std::lock_guard guard(cache_mutex);
+    if (cache.hive && version && cache.version == version && cache.path == path.string())
+        return cache.hive;
+    return nullptr;
+}
+
+void remember(const std::filesystem::path& path, std::optional<Version> version,
+              std::shared_ptr<const Key> hive) {
+    std::lock_guard guard(cache_mutex);
+    cache = Cache{path.string(), version, std::move(hive)};
+}
+
+LONG load(const std::filesystem::path& path, int lock_fd, std::shared_ptr<const Key>& out) {
+    std::optional<Version> version = version_of(path, lock_fd);
+    if (auto hive = cached(path, version)) {
+        out = std::move(hive);
+        return ERROR_SUCCESS;
+    }
     DWORD error = ERROR_SUCCESS;
     auto text = read_whole_file(path, error);
     if (!text && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
         text = ""; // no file yet: an empty registry
     if (!text)
         return error == ERROR_ACCESS_DENIED ? ERROR_ACCESS_DENIED : ERROR_CANTREAD;
-    std::lock_guard guard(cache_mutex);
-    if (cache.hive && cache.path == path.string() && cache.text == *text) {
-        out = *cache.hive;
-        return ERROR_SUCCESS;
-    }
     auto file = parse_reg_file(*text);
     std::optional<Key> hive = file ? build_hive(*file) : std::nullopt;
     if (!hive)
         return ERROR_BADDB;
-    cache = Cache{path.string(), std::move(*text), *hive};
-    out = std::move(*hive);
+    out = std::make_shared<const Key>(std::move(*hive));
+    remember(path, version, out);
     return ERROR_SUCCESS;
 }
 
-LONG store(const std::filesystem::path& path, const Key& hive) {
+void report_once(const std::string& message) {
+    static std::mutex mutex;
+    static std::set<std::string> told;
+    std::lock_guard guard(mutex);
+    if (told.insert(message).second)
+        std::fprintf(stderr, "platform: %s\n", message.c_str());
+}
+
+std::string utc_stamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &tm);
+    return stamp;
+}
+
+// Moves a registry file that cannot be parsed or read aside, under a name that says why and
+// when, never over another file; a fresh registry then starts, as dconf does with a damaged
+// database. Only the holder of the exclusive lock calls this.
+bool set_aside(const std::filesystem::path& path, LONG status) {
+    const char* why = status == ERROR_BADDB ? "unparsable" : "unreadable";
+    std::string base = path.string() + "." + why + "-" + utc_stamp();
+    for (int n = 1; n < 100; ++n) {
+        std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        // link() refuses an existing name, so nothing is overwritten.
+        if (::link(path.c_str(), name.c_str()) == 0) {
+            ::unlink(path.c_str());
+            report_once(path.string() +
+                        (status == ERROR_BADDB ? " does not parse" : " cannot be read") +
+                        ": moved aside as " + name + "; a fresh registry starts");
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    report_once(path.string() + (status == ERROR_BADDB ? " does not parse" : " cannot be read") +
+                " and cannot be moved aside: " + std::strerror(errno));
+    return false;
+}
+
+// The file's final target: a symlinked registry is read and written through to it.
+std::filesystem::path registry_target() {
+    std::filesystem::path path = registry_file_path();
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(path, ec); ++hops) {
+        std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// A load that recovers a damaged file. `exclusive` tells whether the caller already holds
+// the exclusive lock; a reader takes it for the move.
+LONG load_recovering(int lock_fd, bool exclusive, std::shared_ptr<const Key>& out) {
+    std::filesystem::path path = registry_target();
+    LONG status = load(path, lock_fd, out);
+    if (status == ERROR_ACCESS_DENIED) {
+        report_once(path.string() +
+                    " cannot be read (permissions, or not a regular file): it stays where it "
+                    "is and the registry cannot be used");
+        return status;
+    }
+    if (status != ERROR_BADDB && status != ERROR_CANTREAD)
+        return status;
+    // A reader takes the writers' lock for the move, creating it where no writer did yet.
+    Fd own_lock;
+    if (!exclusive) {
+        if (lock_fd >= 0)
+            lock(lock_fd, LOCK_UN);
+        own_lock = open_lock(true);
+        if (own_lock.get() < 0 || !lock(own_lock.get(), LOCK_EX))
+            return status;
+        lock_fd = own_lock.get();
+    }
+    // Another process may have set it aside meanwhile.
+    status = load(path, lock_fd, out);
+    if ((status == ERROR_BADDB || status == ERROR_CANTREAD) && set_aside(path, status))
+        status = load(path, lock_fd, out);
+    return status;
+}
+
+LONG store(int lock_fd, const Key& hive) {
+    std::filesystem::path path = registry_target();
     std::string text = format_reg_file(hive, std::string(kRootName));
+    // Temporary files of a writer killed midway are removed by the next one.
+    remove_stale_temporaries(path);
     // Only the holder of the exclusive lock writes; a reader sees the old or the new hive.
-    DWORD error = replace_file(path, text);
+    // Every process sees the change when this returns; the fsync waits for the loop turn.
+    DWORD error = replace_file(path, text, Durability::LoopTurn);
     if (error != ERROR_SUCCESS)
-        return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_ENOUGH_MEMORY ? error
-                                                                                : ERROR_CANTWRITE;
-    std::lock_guard guard(cache_mutex);
-    cache = Cache{path.string(), std::move(text), hive};
+        return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_ENOUGH_MEMORY ||
+                       error == ERROR_DISK_FULL
+                   ? error
+                   : ERROR_CANTWRITE;
+    uint64_t writes = write_count(lock_fd) + 1;
+    [[maybe_unused]] ssize_t n = ::pwrite(lock_fd, &writes, sizeof writes, 0);
+    remember(path, version_of(path, lock_fd), std::make_shared<const Key>(hive));
     return ERROR_SUCCESS;
 }
 
@@ -117,15 +263,35 @@ std::filesystem::path registry_file_path() {
     return machine_path("registry.reg");
 }
 
+std::vector<std::filesystem::path> set_aside_registry_files() {
+    std::filesystem::path path = registry_target();
+    std::string prefix = path.filename().string() + ".";
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with(prefix + "unparsable-") || name.starts_with(prefix + "unreadable-"))
+            files.push_back(entry.path());
+    }
+    // The time in the name sorts them; the reason comes first.
+    std::sort(files.begin(), files.end(), [&](const auto& a, const auto& b) {
+        auto when = [&](const std::filesystem::path& p) {
+            return p.filename().string().substr(prefix.size() + 11);
+        };
+        return when(a) < when(b);
+    });
+    return files;
+}
+
 LONG read_hive(const std::function<LONG(const Key&)>& fn) {
     Fd lock_fd = open_lock(false);
     if (lock_fd.get() >= 0)
         lock(lock_fd.get(), LOCK_SH);
-    Key hive;
-    LONG status = load(registry_file_path(), hive);
+    std::shared_ptr<const Key> hive;
+    LONG status = load_recovering(lock_fd.get(), false, hive);
     if (lock_fd.get() >= 0)
         lock(lock_fd.get(), LOCK_UN);
-    return status == ERROR_SUCCESS ? fn(hive) : status;
+    return status == ERROR_SUCCESS ? fn(*hive) : status;
 }
 
 LONG modify_hive(const std::function<LONG(Key&, bool&)>& fn) {
@@ -137,20 +303,20 @@ LONG modify_hive(const std::function<LONG(Key&, bool&)>& fn) {
     if (!lock(lock_fd.get(), LOCK_EX))
         return ERROR_CANTWRITE;
     // Closing lock_fd on return releases the lock.
-    std::filesystem::path path = registry_file_path();
-    Key hive;
-    LONG status = load(path, hive);
+    std::shared_ptr<const Key> current;
+    LONG status = load_recovering(lock_fd.get(), true, current);
     if (status != ERROR_SUCCESS)
         return status;
+    Key hive = *current;
     bool changed = false;
     status = fn(hive, changed);
     if (status != ERROR_SUCCESS || !changed)
         return status;
-    return store(path, hive);
+    return store(lock_fd.get(), hive);
 }
 
 bool hive_writable_by_permissions() {
-    std::filesystem::path path = registry_file_path();
+    std::filesystem::path path = registry_target();
     std::filesystem::path dir = path.parent_path();
     std::error_code ec;
     // A machine root that does not exist yet is created on the first write.

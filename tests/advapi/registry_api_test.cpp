@@ -1,9 +1,17 @@
 // The registry functions as the program and the tools use them, on a fresh machine root.
 #include "registry_test_util.h"
 
+#include "platform/kernel/atomic_file.h"
+#include "platform/kernel/wait.h"
 #include "tests/support/machine_fixture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace registry_test;
 
@@ -252,27 +260,117 @@ TEST_F(RegistryApi, HandlesCarryTheirAccessAndAreChecked) {
               ERROR_BAD_PATHNAME);
 }
 
-TEST_F(RegistryApi, ACorruptFileIsRefusedNotOverwritten) {
+// Another process sees a change when the call returns; the sync waits for the loop turn.
+TEST_F(RegistryApi, AChangeIsVisibleAtOnceAndDurableBeforeTheThreadWaits) {
+    HKEY key = create_key("Software\\ZEB0100");
+    ASSERT_NE(key, nullptr);
+    for (DWORD value : {1, 2, 3})
+        EXPECT_EQ(set_dword(key, "Linkward_WLAN_CONTROL", value), ERROR_SUCCESS);
+    pid_t child = fork();
+    if (child == 0) {
+        DWORD seen = 0;
+        _exit(get_dword(key, "Linkward_WLAN_CONTROL", seen) == ERROR_SUCCESS && seen == 3 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(platform::replaced_files_pending());
+    platform::wait_events(clock().now());
+    EXPECT_FALSE(platform::replaced_files_pending());
+    RegCloseKey(key);
+}
+
+// The names of the files that damaged registries were moved aside to.
+std::vector<std::string> set_aside(const std::filesystem::path& root) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root))
+        if (entry.path().filename().string().starts_with("registry.reg."))
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(RegistryApi, ADamagedFileIsSetAsideAndAFreshRegistryStarts) {
     const std::string corrupt = "Windows Registry Editor Version 5.00\n\n"
                                 "[HKEY_LOCAL_MACHINE\\Software\\ZEB0100]\n"
                                 "\"Linkward_WLAN_CONTROL\"=dword:0000zz01\n";
+    HKEY before = create_key("Software\\ZEB0100");
+    ASSERT_NE(before, nullptr);
     write_file("registry.reg", corrupt);
+    testing::internal::CaptureStderr();
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_BADDB);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, KEY_READ, &key),
-              ERROR_BADDB);
-    EXPECT_EQ(registry_text(), corrupt);
+              ERROR_FILE_NOT_FOUND);
+    std::string told = testing::internal::GetCapturedStderr();
+    auto aside = set_aside(root());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(aside[0].starts_with("registry.reg.unparsable-")) << aside[0];
+    EXPECT_EQ(slurp((root() / aside[0]).string()), corrupt);
+    EXPECT_NE(told.find("moved aside as " + (root() / aside[0]).string()), std::string::npos)
+        << told;
 
-    // A handle opened before the damage cannot write over it either.
-    write_file("registry.reg", "Windows Registry Editor Version 5.00\n");
+    // A handle opened before the damage finds its key gone; the new registry is written.
+    EXPECT_EQ(set_dword(before, "Linkward_WLAN_CONTROL", 1), ERROR_KEY_DELETED);
     key = create_key("Software\\ZEB0100");
-    ASSERT_NE(key, nullptr);
-    write_file("registry.reg", corrupt);
-    EXPECT_EQ(set_dword(key, "Linkward_WLAN_CONTROL", 1), ERROR_BADDB);
-    EXPECT_EQ(registry_text(), corrupt);
+    EXPECT_EQ(set_dword(key, "Linkward_WLAN_CONTROL", 1), ERROR_SUCCESS);
     RegCloseKey(key);
+    RegCloseKey(before);
+
+    // A second damage never overwrites the first one's file.
+    write_file("registry.reg", "garbage");
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100"), ERROR_FILE_NOT_FOUND);
+    aside = set_aside(root());
+    ASSERT_EQ(aside.size(), 2u);
+    std::vector<std::string> kept{slurp((root() / aside[0]).string()),
+                                  slurp((root() / aside[1]).string())};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{corrupt, "garbage"}));
+}
+
+// Files that cannot be read stay where they are; none of them blocks the reader.
+TEST_F(RegistryApi, AnUnreadableFileStaysWhereItIs) {
+    const std::filesystem::path file = root() / "registry.reg";
+    const std::vector<std::function<void()>> makers = {
+        [&] { ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); },
+        [&] {
+            ASSERT_EQ(mkfifo((root() / "pipe").c_str(), 0644), 0);
+            std::filesystem::create_symlink("pipe", file);
+        },
+        [&] { std::filesystem::create_symlink("/dev/zero", file); },
+    };
+    for (const auto& make : makers) {
+        std::filesystem::remove(file);
+        make();
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key),
+                  ERROR_ACCESS_DENIED);
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_ACCESS_DENIED);
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(file)));
+        EXPECT_TRUE(set_aside(root()).empty());
+    }
+}
+
+// A file this user may not read, as an ordinary user meets it (root drops to nobody first,
+// since permissions do not stop root).
+TEST_F(RegistryApi, AFileWithoutReadPermissionStaysWhereItIs) {
+    write_file("registry.reg", "Windows Registry Editor Version 5.00\n");
+    std::filesystem::permissions(root(), std::filesystem::perms::all);
+    std::filesystem::permissions(root() / "registry.reg", std::filesystem::perms::none);
+    pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        HKEY key = nullptr;
+        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key);
+        _exit(status == ERROR_ACCESS_DENIED ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(std::filesystem::exists(root() / "registry.reg"));
+    EXPECT_TRUE(set_aside(root()).empty());
 }
 
 TEST_F(RegistryApi, ReadsAHandWrittenFile) {

@@ -28,16 +28,25 @@ protected:
     }
 };
 
+// A damaged registry is set aside, so the start is a first start, not "everything off".
 TEST_F(Settings, FirstRunWritesEveryDefault) {
-    EXPECT_EQ(probe_and_load({true, true, false}), 1);
-    for (const char* name : {"Linkward_WLAN_CONTROL", "Linkward_Bluetooth_CONTROL",
-                             "Linkward_Display_CONTROL", "Linkward_Toggle_State"})
-        EXPECT_EQ(stored(name), 1u) << name;
-    EXPECT_TRUE(box_checked(IDC_WLAN));
-    EXPECT_TRUE(box_checked(IDC_BLUETOOTH));
-    EXPECT_TRUE(box_checked(IDC_DISPLAY));
-    EXPECT_EQ(
-        dlg().m_nWlanSetting + dlg().m_nBtSetting + dlg().m_nOsdOnSwitch + dlg().m_nToggleState, 4);
+    for (const char* registry : {"", "Windows Registry Editor Version 5.00\n[damaged"}) {
+        SCOPED_TRACE(registry);
+        TearDown();
+        SetUp();
+        if (*registry)
+            write_file("registry.reg", registry);
+        EXPECT_EQ(probe_and_load({true, true, false}), 1);
+        for (const char* name : {"Linkward_WLAN_CONTROL", "Linkward_Bluetooth_CONTROL",
+                                 "Linkward_Display_CONTROL", "Linkward_Toggle_State"})
+            EXPECT_EQ(stored(name), 1u) << name;
+        EXPECT_TRUE(box_checked(IDC_WLAN));
+        EXPECT_TRUE(box_checked(IDC_BLUETOOTH));
+        EXPECT_TRUE(box_checked(IDC_DISPLAY));
+        EXPECT_EQ(dlg().m_nWlanSetting + dlg().m_nBtSetting + dlg().m_nOsdOnSwitch +
+                      dlg().m_nToggleState,
+                  4);
+    }
 }
 
 TEST_F(Settings, ValuesOfAbsentRadiosAndOfTheSwitchAreLeftAlone) {

@@ -39,6 +39,23 @@ const std::string kOk = "The operation completed successfully.\n";
 const std::string kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";
 
+// Whoever finds the registry damaged says so once; reg reports it on every later run.
+TEST_F(RegTool, ADamagedRegistryIsReported) {
+    std::ofstream(root() / "registry.reg") << "not a registry";
+    Outcome found = reg("query 'HKLM\\Software'");
+    EXPECT_EQ(found.code, 1);
+    EXPECT_TRUE(found.err.ends_with(kNotFound)) << found.err;
+    size_t at = found.err.find("does not parse: moved aside as ");
+    EXPECT_NE(at, std::string::npos) << found.err;
+    EXPECT_EQ(found.err.find("moved aside", at + 20), std::string::npos) << found.err;
+    Outcome later = reg("add 'HKLM\\Software' /f");
+    EXPECT_EQ(later.code, 0);
+    EXPECT_NE(later.err.find("WARNING: a damaged registry was moved aside as " +
+                             (root() / "registry.reg.unparsable-").string()),
+              std::string::npos)
+        << later.err;
+}
+
 TEST_F(RegTool, AddThenQueryPrintsLikeRegExe) {
     Outcome add =
         reg("add 'HKLM\\Software\\ZEB0100' /v Linkward_WLAN_CONTROL /t REG_DWORD /d 1 /f");

@@ -1,5 +1,7 @@
 #include "reg_tool.h"
 
+#include <platform/advapi/reg_store.h>
+
 #include <iostream>
 
 namespace {
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 2, argv + argc);
     if (operation == "/?" || operation == "-?")
         return usage();
+    // A damaged registry that a program set aside is news to whoever looks at the registry.
+    for (const auto& file : platform::reg::set_aside_registry_files())
+        std::cerr << "WARNING: a damaged registry was moved aside as " << file.string()
+                  << "; the registry started afresh.\n";
     if (operation == "QUERY")
         return reg_tool::run_query(args);
     if (operation == "ADD")

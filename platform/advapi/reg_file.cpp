@@ -301,6 +301,18 @@ std::optional<RegFile> parse_reg_file(std::string_view text, std::string* error)
     return Parser(text).run(error);
 }
 
+void apply_entries(Key& key, const std::vector<FileEntry>& entries) {
+    if (entries.empty())
+        return;
+    ValueIndex index(key);
+    for (const FileEntry& entry : entries) {
+        if (entry.remove)
+            index.remove_value(entry.name);
+        else
+            index.set_value(entry.name, entry.type, entry.data);
+    }
+}
+
 std::optional<Key> build_hive(const RegFile& file) {
     Key hive;
     hive.name = std::string(kRootName);
@@ -324,12 +336,7 @@ std::optional<Key> build_hive(const RegFile& file) {
         Key* key = &hive;
         for (const std::string& part : *path)
             key = &key->add_subkey(part);
-        for (const FileEntry& entry : section.entries) {
-            if (entry.remove)
-                key->remove_value(entry.name);
-            else
-                key->set_value(entry.name, entry.type, entry.data);
-        }
+        apply_entries(*key, section.entries);
     }
     return hive;
 }

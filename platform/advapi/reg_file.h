@@ -37,6 +37,9 @@ struct RegFile {
 // anything malformed. Text with nothing but white space is an empty file.
 std::optional<RegFile> parse_reg_file(std::string_view text, std::string* error = nullptr);
 
+// Sets and removes the values of one section in `key`, in file order, in linear time.
+void apply_entries(Key& key, const std::vector<FileEntry>& entries);
+
 // The hive that a stored file describes: every section must lie under HKEY_LOCAL_MACHINE
 // and none may be deeper than kMaxKeyDepth. Deletions apply in file order.
 std::optional<Key> build_hive(const RegFile& file);

@@ -92,6 +92,48 @@ bool Key::remove_value(std::string_view n) {
     return false;
 }
 
+namespace {
+
+std::string folded(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        c = fold(c);
+    return out;
+}
+
+} // namespace
+
+ValueIndex::ValueIndex(Key& key) : key_(key) {
+    index_.reserve(key.values.size());
+    for (size_t i = 0; i < key.values.size(); ++i)
+        index_.emplace(folded(key.values[i].name), i);
+}
+
+void ValueIndex::set_value(std::string_view name, DWORD type, std::vector<BYTE> data) {
+    auto [it, added] = index_.emplace(folded(name), key_.values.size());
+    if (added) {
+        key_.values.push_back(Value{std::string(name), type, std::move(data)});
+        return;
+    }
+    Value& v = key_.values[it->second];
+    v.type = type;
+    v.data = std::move(data);
+}
+
+bool ValueIndex::remove_value(std::string_view name) {
+    auto it = index_.find(folded(name));
+    if (it == index_.end())
+        return false;
+    size_t at = it->second;
+    index_.erase(it);
+    key_.values.erase(key_.values.begin() + static_cast<std::ptrdiff_t>(at));
+    // Removals are rare (a .reg file's "name"=-): the positions after it move down by one.
+    for (auto& [n, i] : index_)
+        if (i > at)
+            --i;
+    return true;
+}
+
 std::optional<KeyPath> split_key_path(std::string_view path) {
     KeyPath parts;
     if (path.empty())

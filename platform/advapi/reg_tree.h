@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::reg {
@@ -37,6 +38,19 @@ struct Key {
     const Value* find_value(std::string_view name) const;
     void set_value(std::string_view name, DWORD type, std::vector<BYTE> data);
     bool remove_value(std::string_view name);
+};
+
+// Sets and removes many values of one key by name in time linear in their number, where
+// Key::set_value alone is linear per value. Only this index may change the key meanwhile.
+class ValueIndex {
+public:
+    explicit ValueIndex(Key& key);
+    void set_value(std::string_view name, DWORD type, std::vector<BYTE> data);
+    bool remove_value(std::string_view name);
+
+private:
+    Key& key_;
+    std::unordered_map<std::string, size_t> index_; // folded name -> position in key_.values
 };
 
 int compare_names(std::string_view a, std::string_view b);

@@ -9,6 +9,7 @@
 // - Names holding a line break are refused with ERROR_INVALID_PARAMETER: the store is a
 //   line-based text file. A malformed path (leading backslash, empty component) is
 //   ERROR_BAD_PATHNAME.
+#include "reg_batch.h"
 #include "reg_handles.h"
 #include "reg_store.h"
 
@@ -193,6 +194,17 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
     return change_key(hKey, KEY_SET_VALUE, [&](Key& key, bool& changed) {
         key.set_value(lpValueName ? lpValueName : "", dwType, std::move(data));
         changed = true;
+        return LONG(ERROR_SUCCESS);
+    });
+}
+
+LONG platform::reg::set_values(HKEY hKey, const std::vector<FileEntry>& entries) {
+    for (const FileEntry& e : entries)
+        if (bad_name(e.name.c_str()))
+            return ERROR_INVALID_PARAMETER;
+    return change_key(hKey, KEY_SET_VALUE, [&](Key& key, bool& changed) {
+        platform::reg::apply_entries(key, entries);
+        changed = !entries.empty();
         return LONG(ERROR_SUCCESS);
     });
 }

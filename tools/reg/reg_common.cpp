@@ -173,21 +173,28 @@ std::string format_data(DWORD type, const std::vector<BYTE>& data) {
 }
 
 LONG read_values(HKEY key, std::vector<ValueData>& out) {
+    // By index only: a lookup by name would scan the key again for every value.
     for (DWORD i = 0;; ++i) {
         char name[16384];
-        DWORD name_size = sizeof name;
+        DWORD name_size = 0;
         DWORD size = 0;
         ValueData v;
-        LONG status = RegEnumValueA(key, i, name, &name_size, nullptr, &v.type, nullptr, &size);
+        LONG status;
+        // Sized first, then read; again when the value grew in between.
+        for (;;) {
+            DWORD room = size;
+            v.data.resize(room);
+            name_size = sizeof name;
+            status = RegEnumValueA(key, i, name, &name_size, nullptr, &v.type,
+                                   room ? v.data.data() : nullptr, &size);
+            if (status != ERROR_MORE_DATA && !(status == ERROR_SUCCESS && size > room))
+                break;
+        }
         if (status == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (status != ERROR_SUCCESS)
             return status;
         v.name.assign(name, name_size);
-        v.data.resize(size);
-        status = RegQueryValueExA(key, v.name.c_str(), nullptr, &v.type, v.data.data(), &size);
-        if (status != ERROR_SUCCESS)
-            return status;
         v.data.resize(size);
         out.push_back(std::move(v));
     }

@@ -1,5 +1,6 @@
 #include "reg_tool.h"
 
+#include <platform/advapi/reg_batch.h>
 #include <platform/advapi/reg_file.h>
 
 #include <fstream>
@@ -23,8 +24,9 @@ LONG read_tree(HKEY key, platform::reg::Key& out, size_t depth) {
         status = read_subkey_names(key, subkeys);
     if (status != ERROR_SUCCESS)
         return status;
+    // Enumerated names are distinct: no lookup needed.
     for (ValueData& v : values)
-        out.set_value(v.name, v.type, std::move(v.data));
+        out.values.push_back({std::move(v.name), v.type, std::move(v.data)});
     if (depth >= platform::reg::kMaxKeyDepth)
         return ERROR_SUCCESS;
     for (const std::string& name : subkeys) {
@@ -60,18 +62,8 @@ LONG apply_section(const platform::reg::FileSection& section, const std::string&
                                   REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         return status;
-    for (const platform::reg::FileEntry& e : section.entries) {
-        if (e.remove) {
-            status = RegDeleteValueA(key, e.name.c_str());
-            if (status == ERROR_FILE_NOT_FOUND)
-                status = ERROR_SUCCESS;
-        } else {
-            status = RegSetValueExA(key, e.name.c_str(), 0, e.type, e.data.data(),
-                                    static_cast<DWORD>(e.data.size()));
-        }
-        if (status != ERROR_SUCCESS)
-            break;
-    }
+    // One write for the whole section: one per value would make an import quadratic.
+    status = platform::reg::set_values(key, section.entries);
     RegCloseKey(key);
     return status;
 }

@@ -1,6 +1,6 @@
 #include "machine/acpi/firmware.h"
 
-#include "platform/kernel/atomic_file.h"
+#include "machine/acpi/firmware_file.h"
 #include "platform/kernel/machine.h"
 #include "platform/kernel/profile_text.h"
 
@@ -93,11 +93,10 @@ Firmware firmware_of(const platform::ProfileText& text) {
 }
 
 DWORD load(platform::ProfileText& text) {
-    DWORD error = ERROR_SUCCESS;
-    std::optional<std::string> content = platform::read_whole_file(firmware_path(), error);
-    if (!content)
+    std::string content;
+    if (DWORD error = read_locked(firmware_path(), content); error != ERROR_SUCCESS)
         return error;
-    text = platform::ProfileText::parse(*content);
+    text = platform::ProfileText::parse(content);
     return ERROR_SUCCESS;
 }
 
@@ -173,35 +172,31 @@ DWORD write_firmware(const Firmware& firmware) {
     }
     std::error_code ec;
     std::filesystem::create_directories(platform::machine_root(), ec);
-    platform::DirectoryLock lock(platform::machine_root());
-    return platform::replace_file(firmware_path(), text);
+    return create_in_place_file(firmware_path(), text);
 }
 
 DWORD update_firmware(const std::function<void(Firmware&)>& change, Firmware* after) {
-    platform::DirectoryLock lock(platform::machine_root());
-    platform::ProfileText text;
-    if (DWORD error = load(text); error != ERROR_SUCCESS)
-        return error;
-    Firmware before = firmware_of(text);
-    Firmware firmware = before;
-    change(firmware);
-    if (after)
-        *after = firmware;
-    // Only what changed is written: an entry that reads as its value (say "on" for 1) or is
-    // left to its default stays as the person wrote it.
-    bool changed = false;
-    for (const Entry& entry : kEntries) {
-        bool value = entry.field(firmware);
-        if (entry.field(before) != value)
-            changed = text.set_value(entry.section, entry.key, value ? "1" : "0") || changed;
-    }
-    if (firmware.events.hotkey_presses != before.events.hotkey_presses)
-        changed =
-            text.set_value("events", "hotkey", std::to_string(firmware.events.hotkey_presses)) ||
-            changed;
-    if (!changed)
-        return ERROR_SUCCESS;
-    return platform::replace_file(firmware_path(), text.text());
+    return rewrite_in_place(firmware_path(), [&](const std::string& content) {
+        platform::ProfileText text = platform::ProfileText::parse(content);
+        Firmware before = firmware_of(text);
+        Firmware firmware = before;
+        change(firmware);
+        if (after)
+            *after = firmware;
+        // Only what changed is written: an entry that reads as its value (say "on" for 1) or
+        // is left to its default stays as the person wrote it.
+        bool changed = false;
+        for (const Entry& entry : kEntries) {
+            bool value = entry.field(firmware);
+            if (entry.field(before) != value)
+                changed = text.set_value(entry.section, entry.key, value ? "1" : "0") || changed;
+        }
+        if (firmware.events.hotkey_presses != before.events.hotkey_presses)
+            changed = text.set_value("events", "hotkey",
+                                     std::to_string(firmware.events.hotkey_presses)) ||
+                      changed;
+        return changed ? std::optional<std::string>(text.text()) : std::nullopt;
+    });
 }
 
 } // namespace machine

@@ -7,10 +7,10 @@
 //   [answers]  METHOD=fail|count0|len2|len96|len97|type1
 //   [events]   hotkey=0                               (wireless hotkey presses so far)
 //
-// Every request reads the file afresh and every change replaces it atomically under the
-// machine root's lock, so all processes see the same notebook. [answers] makes the device fail
-// a method's calls or answer them oddly (see AnswerShape), for every process at once.
-// [events] records what the owner did that leaves no state of its own: a press of the
+// Every request reads the file afresh and every change rewrites it in place under the file's
+// lock (firmware_file.h), so all processes see the same notebook, even on a full disk. [answers]
+// makes the device fail a method's calls or answer them oddly (see AnswerShape), for every process
+// at once. [events] records what the owner did that leaves no state of its own: a press of the
 // wireless hotkey only bumps its counter, so that a watcher of the file can tell it happened.
 //
 // Methods (the ACPI names, four letters in memory order):

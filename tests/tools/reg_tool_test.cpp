@@ -3,9 +3,13 @@
 #include "tests/advapi/registry_test_util.h"
 #include "tests/support/machine_fixture.h"
 
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace registry_test;
 
@@ -38,6 +42,31 @@ protected:
 const std::string kOk = "The operation completed successfully.\n";
 const std::string kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";
+
+// Over the file-size limit, a write fails like one on a full disk; the signal that the limit
+// raises does not kill reg, even when reg inherits its default action.
+TEST_F(RegTool, AWriteOverTheFileSizeLimitFailsWithoutKillingReg) {
+    ASSERT_EQ(reg("add 'HKLM\\Software\\ZEB0100' /v Kept /t REG_DWORD /d 1 /f").code, 0);
+    pid_t child = fork();
+    if (child == 0) {
+        rlimit limit{200, 200};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(REG_TOOL, REG_TOOL, "add", "HKLM\\Software\\ZEB0100", "/v", "Big", "/t", "REG_SZ",
+              "/d", std::string(300, 'x').c_str(), "/f", nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    Outcome query = reg("query 'HKLM\\Software\\ZEB0100'");
+    EXPECT_NE(query.out.find("Kept    REG_DWORD    0x1"), std::string::npos) << query.out;
+    EXPECT_EQ(query.out.find("Big"), std::string::npos);
+}
 
 // Whoever finds the registry damaged says so once; reg reports it on every later run.
 TEST_F(RegTool, ADamagedRegistryIsReported) {

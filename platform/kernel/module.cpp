@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
+#include <cerrno>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,11 +94,6 @@ std::optional<std::filesystem::path> search_library(const std::string& name) {
 
 } // namespace
 
-ModuleImage::~ModuleImage() {
-    if (mapping)
-        ::munmap(const_cast<void*>(mapping), mapping_size);
-}
-
 void register_main_module_resources(const void* data, size_t size) {
     ModuleTable& t = table();
     std::lock_guard lock(t.mutex);
@@ -134,7 +129,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -159,18 +154,26 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
     }
-    size_t size = static_cast<size_t>(st.st_size);
-    void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    // The library is read into the process's own copy, as Windows' lock on a loaded DLL
+    // keeps its image: a file rewritten or truncated meanwhile cannot pull pages away.
+    auto image = std::make_shared<ModuleImage>();
+    image->bytes.reserve(static_cast<size_t>(st.st_size));
+    unsigned char chunk[65536];
+    ssize_t n;
+    while ((n = ::read(fd, chunk, sizeof chunk)) != 0) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        image->bytes.insert(image->bytes.end(), chunk, chunk + n);
+    }
     ::close(fd);
-    if (mapping == MAP_FAILED) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (n < 0) {
+        SetLastError(ERROR_READ_FAULT);
         return nullptr;
     }
-    auto image = std::make_shared<ModuleImage>();
-    image->mapping = mapping;
-    image->mapping_size = size;
     image->file = *path;
-    image->resources = ResFile::parse({static_cast<const uint8_t*>(mapping), size});
+    image->resources = ResFile::parse({image->bytes.data(), image->bytes.size()});
     if (!image->resources) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;

@@ -1,6 +1,6 @@
 // Modules: the program's own module, whose resources are embedded in the binary, and resource
-// libraries, which are .res files mapped read-only. Libraries carry data only; loading one
-// never runs code.
+// libraries, which are .res files read into memory when loaded. Libraries carry data only; loading
+// one never runs code.
 #pragma once
 
 #include "res_file.h"
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace platform {
 
@@ -22,9 +23,7 @@ struct ModuleImage {
     HMODULE handle = nullptr;
     std::filesystem::path file; // the library's host path; empty for the program's module
     std::optional<ResFile> resources;
-    const void* mapping = nullptr;
-    size_t mapping_size = 0;
-    ~ModuleImage();
+    std::vector<uint8_t> bytes; // a library's own copy of its file, which `resources` views
 };
 
 // The module behind a handle (NULL names the program's module), kept alive while held even if

@@ -98,6 +98,25 @@ TEST_F(Modules, OnlyResourceFilesLoad) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
 }
 
+// A loaded library is the process's own: rewriting or truncating its file changes nothing
+// (a mapping of the file would fault at the next read).
+TEST_F(Modules, ALibraryChangedOnDiskStaysAsLoaded) {
+    HMODULE module = LoadLibraryA("Lang.dll");
+    ASSERT_NE(module, nullptr);
+    auto dialog = [&] {
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCE(102), RT_DIALOG);
+        const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+        return data ? Bytes(data, data + SizeofResource(module, found)) : Bytes{};
+    };
+    Bytes before = dialog();
+    ASSERT_FALSE(before.empty());
+    ASSERT_EQ(truncate("Lang.dll", 0), 0);
+    EXPECT_EQ(dialog(), before);
+    write_file_in(dir_.path() / "Lang.dll", Bytes(4096, 0xEE));
+    EXPECT_EQ(dialog(), before);
+    EXPECT_TRUE(FreeLibrary(module));
+}
+
 TEST_F(Modules, LoadingTwiceSharesOneModuleUntilTheLastFree) {
     HMODULE first = LoadLibraryA("Lang.dll");
     HMODULE second = LoadLibraryA(windows("LANG.DLL").c_str());

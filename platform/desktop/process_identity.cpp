@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace platform::desktop_detail {
@@ -39,12 +41,21 @@ uint64_t process_start_time(int pid) {
     return std::strtoull(p + 1, nullptr, 10);
 }
 
+// Alive means not exited: a zombie that nobody reaped is as gone as a reaped process, and
+// kill(pid, 0) cannot tell them apart. Its pidfd can: it turns readable at the exit.
 bool process_alive(int pid, uint64_t start_time) {
     if (pid <= 0)
         return false;
-    if (::kill(pid, 0) != 0 && errno == ESRCH)
-        return false;
-    return process_start_time(pid) == start_time;
+    int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0)
+        return errno != ESRCH && process_start_time(pid) == start_time;
+    // The start time checked after the pidfd is open names the process the pidfd holds.
+    bool alive = process_start_time(pid) == start_time;
+    pollfd exited{fd, POLLIN, 0};
+    if (alive && ::poll(&exited, 1, 0) == 1)
+        alive = false;
+    ::close(fd);
+    return alive;
 }
 
 std::string socket_name(int pid, uint64_t start_time) {

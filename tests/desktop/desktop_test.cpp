@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <sstream>
 #include <fstream>
@@ -217,7 +218,16 @@ TEST_F(DesktopTest, AQueueHoldsTenThousandPostsAndAFullOneFailsAtOnce) {
     EXPECT_TRUE(app.next_message());
 }
 
+// Dead means exited: a zombie that its parent has not reaped yet is gone as well.
 TEST_F(DesktopTest, WindowsOfADeadProcessAreGone) {
+    Peer zombie("RadiodeckPeer", "Zombie");
+    ASSERT_TRUE(zombie.top);
+    ASSERT_EQ(kill(zombie.process.pid(), SIGKILL), 0);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(zombie.process.pid()), &info, WEXITED | WNOWAIT), 0);
+    EXPECT_EQ(FindWindowA("RadiodeckPeer", "Zombie"), nullptr);
+    EXPECT_FALSE(IsWindow(zombie.top));
+
     Peer app("RadiodeckPeer", "Radiodeck");
     ASSERT_TRUE(app.top);
     ASSERT_EQ(FindWindowA("RadiodeckPeer", nullptr), app.top);

@@ -113,8 +113,10 @@ int run_init(const Args& args) {
 int run_osd(const Args& args) {
     if (!args.empty())
         return kUsage;
-    for (const machine::OsdJournalEntry& entry : machine::read_osd_journal())
+    // Line by line: a long journal takes no more memory than a short one.
+    machine::for_each_osd_journal_entry([](const machine::OsdJournalEntry& entry) {
         std::printf("%d %s\n", entry.code, entry.text.c_str());
+    });
     return kOk;
 }
 

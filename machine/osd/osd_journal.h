@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,16 @@ const std::vector<int>& osd_codes();
 std::filesystem::path osd_journal_path();
 
 // Appends one line in a single write to a file opened with O_APPEND, so that the lines of two
-// writers never mix. False when the file cannot be written.
+// writers never mix; after a torn last line (a write cut short) it starts a line of its own.
+// False when the file cannot be written.
 bool append_osd_journal(int code, const std::string& text);
 
-// The journal's lines, oldest first; a missing journal is empty, and lines that do not have
-// the journal's form are skipped.
+// Hands the journal's lines to `fn`, oldest first, holding one line at a time however long
+// the journal is. A missing journal is empty; lines that the display did not write whole (not
+// "<code> <its announcement or unknown>", or without a line end) are skipped.
+void for_each_osd_journal_entry(const std::function<void(const OsdJournalEntry&)>& fn);
+
+// All of them at once.
 std::vector<OsdJournalEntry> read_osd_journal();
 
 } // namespace machine

@@ -93,8 +93,13 @@ TEST_F(PeerProcesses, InitInstallsTheDisplayAndOsdPrintsItsJournal) {
     EXPECT_EQ(code, 0);
     ASSERT_TRUE(machine::append_osd_journal(135, "Wireless LAN and Bluetooth on"));
     ASSERT_TRUE(machine::append_osd_journal(7, "unknown"));
+    // A line torn by a write cut short is skipped, and the next line starts afresh.
+    std::ofstream(machine::osd_journal_path(), std::ios::app) << "94 Wireless L";
     EXPECT_EQ(notebookctl("osd", code, scratch_.path()),
               "135 Wireless LAN and Bluetooth on\n7 unknown\n");
+    ASSERT_TRUE(machine::append_osd_journal(95, "Wireless LAN off"));
+    EXPECT_EQ(notebookctl("osd", code, scratch_.path()),
+              "135 Wireless LAN and Bluetooth on\n7 unknown\n95 Wireless LAN off\n");
 
     // A fresh notebook has announced nothing; without the display beside it, init says so
     // and the notebook still works.

@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <fstream>
 #include <unistd.h>
 
@@ -174,6 +175,29 @@ TEST_F(RfkillAbsent, AMissingDeviceIsNoDeviceAtAll) {
     unsetenv("RADIODECK_TEST_RFKILL");
     EXPECT_EQ(device, INVALID_HANDLE_VALUE);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND)); // the console's "no device"
+}
+
+using RfkillWrites = testing_support::MachineFixture;
+
+// A write the kernel takes only in part fails the call instead of passing for done. A file
+// that may grow by 5 bytes more takes the first 5 of the record, as POSIX has it.
+TEST_F(RfkillWrites, AShortWriteIsAFailure) {
+    int fd = open((root() / "device").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    rfkill_event event{};
+    event.op = RFKILL_OP_CHANGE_ALL;
+    event.type = RFKILL_TYPE_WLAN;
+    EXPECT_EQ(machine::write_rfkill_record(fd, event), static_cast<DWORD>(ERROR_SUCCESS));
+    rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = RFKILL_EVENT_SIZE_V1 + 5;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    DWORD error = machine::write_rfkill_record(fd, event);
+    setrlimit(RLIMIT_FSIZE, &before);
+    close(fd);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_WRITE_FAULT));
+    EXPECT_EQ(std::filesystem::file_size(root() / "device"), RFKILL_EVENT_SIZE_V1 + 5);
 }
 
 // The radios of /sys/class/rfkill, as folders of a test's own.

@@ -1,5 +1,5 @@
-// PostMessageA(HWND_BROADCAST) beyond the calling process: one datagram per top-level window
-// of every other process, each to its owner's socket.
+// PostMessageA(HWND_BROADCAST) beyond the calling process: one post per top-level window
+// of every other process, each to its owner's queue.
 #include "desktop_state.h"
 
 namespace platform {

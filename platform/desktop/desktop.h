@@ -1,5 +1,5 @@
-// The desktop shared by every process of one machine root: a table of all windows and one
-// datagram socket per process (see protocol.h). The window manager publishes its windows
+// The desktop shared by every process of one machine root: a table of all windows and a
+// queue and a socket per process (see protocol.h). The window manager publishes its windows
 // here; lookups of another process's windows and posts to them go through here.
 //
 // A process opens its desktop on first use and again when RADIODECK_ROOT changes. When the

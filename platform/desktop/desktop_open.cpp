@@ -132,6 +132,7 @@ void Desktop::close(bool at_exit) {
     watch_ = -1;
     if (recv_fd_ >= 0 && pid_ == static_cast<int>(::getpid()))
         ::unlink((dir_ / socket_name(pid_, start_)).c_str());
+    stop_receiving();
     queue_.close(recv_fd_ >= 0 && pid_ == static_cast<int>(::getpid()));
     for (int* fd : {&lock_fd_, &table_fd_, &change_fd_, &recv_fd_, &send_fd_}) {
         if (*fd >= 0)

@@ -69,6 +69,8 @@ public:
     int send_socket();
     // Moves what other processes queued into the thread's queue, as far as it has room.
     void take_posts();
+    // Takes nothing more: the queue is about to close.
+    void stop_receiving();
     // Gives back the slots this process holds (unless at exit in a forked child) and closes.
     void close(bool at_exit);
 

@@ -33,6 +33,9 @@ bool socket_address(const std::filesystem::path& path, sockaddr_un& addr) {
 }
 
 DesktopSink* g_sink = nullptr;
+// The desktop whose queue this process reads, for the message queue's look before every
+// retrieval: found without Desktop::current()'s look at the machine root.
+Desktop* g_receiver = nullptr;
 
 } // namespace
 
@@ -65,6 +68,12 @@ void Desktop::ensure_socket() {
                                   return WaitPrepare{POLLIN, std::nullopt, ready};
                               },
                               [this](short) { drain_socket(); }});
+    g_receiver = this;
+}
+
+void Desktop::stop_receiving() {
+    if (g_receiver == this)
+        g_receiver = nullptr;
 }
 
 int Desktop::send_socket() {
@@ -181,8 +190,8 @@ void desktop_set_sink(DesktopSink* sink) {
 }
 
 void desktop_take_posts() {
-    if (Desktop* d = Desktop::current())
-        d->take_posts();
+    if (desktop_detail::g_receiver)
+        desktop_detail::g_receiver->take_posts();
 }
 
 BOOL desktop_post(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

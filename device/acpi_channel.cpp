@@ -1,7 +1,5 @@
 #include "device/acpi_channel.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstring>
 
@@ -9,37 +7,12 @@ HANDLE g_hAcpiDevice = INVALID_HANDLE_VALUE;
 
 namespace {
 
-const size_t LOW_PAGE_SIZE = 4096;
-const uintptr_t FOUR_GIB = uintptr_t(1) << 32;
-
-bool IsBelowFourGiB(void* pPage) {
-    return pPage != MAP_FAILED && reinterpret_cast<uintptr_t>(pPage) + LOW_PAGE_SIZE <= FOUR_GIB;
-}
-
 // The driver was built for 32-bit callers: the request holds the argument record's address in
-// 32 bits. This process is 64-bit, so the record lives in one page mapped below 4 GiB, once
-// for the whole run. NULL when no such page can be had.
-AcpiMethodArgument* MapArgumentPage() {
-    void* pPage = mmap(NULL, LOW_PAGE_SIZE, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    if (IsBelowFourGiB(pPage))
-        return static_cast<AcpiMethodArgument*>(pPage);
-    if (pPage != MAP_FAILED)
-        munmap(pPage, LOW_PAGE_SIZE);
-    // Without MAP_32BIT a hint is only a wish: keep the page only where it was granted.
-    for (uintptr_t hint = 0x10000000; hint < FOUR_GIB; hint += 0x10000000) {
-        pPage = mmap(reinterpret_cast<void*>(hint), LOW_PAGE_SIZE, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (IsBelowFourGiB(pPage))
-            return static_cast<AcpiMethodArgument*>(pPage);
-        if (pPage != MAP_FAILED)
-            munmap(pPage, LOW_PAGE_SIZE);
-    }
-    return NULL;
-}
-
+// 32 bits, as every address of this program is. The record lives in one page for the whole run;
+// NULL when no page can be had.
 AcpiMethodArgument* ArgumentRecord() {
-    static AcpiMethodArgument* s_pRecord = MapArgumentPage();
+    static AcpiMethodArgument* s_pRecord = static_cast<AcpiMethodArgument*>(
+        VirtualAlloc(NULL, sizeof(AcpiMethodArgument), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     return s_pRecord;
 }
 

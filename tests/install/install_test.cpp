@@ -152,63 +152,108 @@ private:
     bool ready_ = false;
 };
 
-TEST_F(Install, TheFirstStartSetsUpTheNotebooksOwnRadiosAndAResumeAssertsTheSettings) {
-    fs::path prefix = root_->path() / "usr";
-    ASSERT_EQ(install(prefix, "", root_->path() / "autostart"), 0);
-    testing_support::RfkillStandIn device(root_->path() / "rfkill", true);
-    device.add(0, {RFKILL_TYPE_WLAN, false, false, 0});
-    device.add(1, {RFKILL_TYPE_BLUETOOTH, false, false, 0});
-    for (const char* radio : {"rfkill0/type=wlan", "rfkill1/type=bluetooth"}) {
-        std::string entry = radio;
-        fs::path file = root_->path() / "sys" / entry.substr(0, entry.find('='));
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << entry.substr(entry.find('=') + 1) << "\n";
+// The installed program on a notebook of the kernel's radios: Wireless LAN and Bluetooth, in
+// the stand-in device and in a radio list of the test's own, and a private system bus.
+class InstalledNotebook : public Install {
+protected:
+    void SetUp() override {
+        Install::SetUp();
+        ASSERT_EQ(install(prefix(), "", root_->path() / "autostart"), 0);
+        device = std::make_unique<testing_support::RfkillStandIn>(root_->path() / "rfkill", true);
+        bus = std::make_unique<PrivateBus>(root_->path());
+        ASSERT_TRUE(bus->ready());
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", bus->address().c_str(), 1);
     }
-    setenv("RADIODECK_TEST_RFKILL_SYSFS", (root_->path() / "sys").c_str(), 1);
-    PrivateBus bus(root_->path());
-    ASSERT_TRUE(bus.ready());
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().c_str(), 1);
+    void TearDown() override {
+        if (console)
+            PostMessageA(console, WM_COMMAND, 32771, 0); // Exit
+        if (service)
+            PostMessageA(service, WM_CLOSE, 0, 0);
+        if (launcher) {
+            // Ended by itself (its code is that of its last message).
+            EXPECT_GE(launcher->wait_exit(), 0);
+        }
+        launcher.reset();
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        bus.reset();
+        device.reset();
+        Install::TearDown();
+    }
+    fs::path prefix() const { return root_->path() / "usr"; }
 
-    fs::path said = root_->path() / "launcher.err";
-    Process launcher(
-        {"/bin/sh", "-c",
-         "exec '" + (prefix / "bin/radiodeck").string() + "' 2>'" + said.string() + "'"});
-    unsetenv("RADIODECK_TEST_RFKILL_SYSFS");
-    HWND console = nullptr, service = nullptr;
-    auto changes = platform::desktop_change_file();
-    ASSERT_TRUE(changes);
-    ASSERT_TRUE(testing_support::wait_in_dir(changes->parent_path(), [&] {
-        console = FindWindowA("#32770", "Radiodeck");
-        service = FindWindowA("KEYWATCH", "KEYWATCH");
-        return console && service;
-    }));
-    EXPECT_EQ(slurp(said), "radiodeck: set up " + root_->path().string() +
-                               " for this notebook's own radios (/dev/rfkill)\n");
+    // The radios, the switch's block on Wireless LAN or not, and the launcher's first start.
+    void start(bool switched_off) {
+        device->add(0, {RFKILL_TYPE_WLAN, false, switched_off,
+                        uint8_t(switched_off ? RFKILL_HARD_BLOCK_SIGNAL : 0)});
+        device->add(1, {RFKILL_TYPE_BLUETOOTH, false, false, 0});
+        for (const char* entry : {"rfkill0/type=wlan", "rfkill1/type=bluetooth",
+                                  switched_off ? "rfkill0/hard=1" : "rfkill0/hard=0"}) {
+            std::string e = entry;
+            fs::path file = root_->path() / "sys" / e.substr(0, e.find('='));
+            fs::create_directories(file.parent_path());
+            std::ofstream(file) << e.substr(e.find('=') + 1) << "\n";
+        }
+        setenv("RADIODECK_TEST_RFKILL_SYSFS", (root_->path() / "sys").c_str(), 1);
+        launcher = std::make_unique<Process>(std::vector<std::string>{
+            "/bin/sh", "-c",
+            "exec '" + (prefix() / "bin/radiodeck").string() + "' 2>'" + said().string() + "'"});
+        unsetenv("RADIODECK_TEST_RFKILL_SYSFS");
+        auto changes = platform::desktop_change_file();
+        ASSERT_TRUE(changes);
+        ASSERT_TRUE(testing_support::wait_in_dir(changes->parent_path(), [&] {
+            console = FindWindowA("#32770", "Radiodeck");
+            service = FindWindowA("KEYWATCH", "KEYWATCH");
+            return console && service;
+        }));
+        // The start-up asserts the radios: Bluetooth itself, Wireless LAN through the service.
+        ASSERT_TRUE(device->wait_until([&] { return device->written().size() >= 2; }));
+    }
+    fs::path said() const { return root_->path() / "launcher.err"; }
+
+    // Sends logind's resume until the radios are as `wanted` says: the program subscribes
+    // to it only once it runs, and a resume more changes nothing.
+    bool resume_until(bool wlan_soft, bool bluetooth_soft) {
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (!bus->resume())
+                return false;
+            if (device->wait_until(
+                    [&] {
+                        auto radios = device->radios();
+                        return radios[0].soft == wlan_soft && radios[1].soft == bluetooth_soft;
+                    },
+                    std::chrono::milliseconds(200)))
+                return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<testing_support::RfkillStandIn> device;
+    std::unique_ptr<PrivateBus> bus;
+    std::unique_ptr<Process> launcher;
+    HWND console = nullptr;
+    HWND service = nullptr;
+};
+
+TEST_F(InstalledNotebook, TheFirstStartSetsUpTheNotebooksOwnRadiosAndSaysSo) {
+    start(false);
+    EXPECT_EQ(slurp(said()), "radiodeck: set up " + root_->path().string() +
+                                 " for this notebook's own radios (/dev/rfkill)\n");
     std::string machine = slurp(root_->path() / "machine.ini");
     EXPECT_NE(machine.find("ZEBACPI=rfkill"), std::string::npos) << machine;
-
     // Both radios were blocked while the notebook slept; the resume turns them on again as
-    // the saved settings say (both on, by default). The signal is sent until it is heard, as
-    // the program subscribes only once it runs.
-    ASSERT_TRUE(device.wait_until([&] { return device.written().size() >= 2; }));
-    device.change(0, {RFKILL_TYPE_WLAN, true, false, 0});
-    device.change(1, {RFKILL_TYPE_BLUETOOTH, true, false, 0});
-    bool resumed = false;
-    for (int attempt = 0; attempt < 50 && !resumed; ++attempt) {
-        ASSERT_TRUE(bus.resume());
-        resumed = device.wait_until(
-            [&] {
-                auto radios = device.radios();
-                return !radios[0].soft && !radios[1].soft;
-            },
-            std::chrono::milliseconds(200));
-    }
-    EXPECT_TRUE(resumed);
+    // the saved settings say (both on, by default).
+    device->change(0, {RFKILL_TYPE_WLAN, true, false, 0});
+    device->change(1, {RFKILL_TYPE_BLUETOOTH, true, false, 0});
+    EXPECT_TRUE(resume_until(false, false));
+}
 
-    PostMessageA(console, WM_COMMAND, 32771, 0); // Exit
-    PostMessageA(service, WM_CLOSE, 0, 0);
-    EXPECT_GE(launcher.wait_exit(), 0); // ended by itself (its code is the last message's)
-    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+TEST_F(InstalledNotebook, AResumeWithTheSwitchOffKeepsTheRadiosOff) {
+    start(true);
+    ASSERT_TRUE(device->wait_until([&] { return device->radios()[1].soft; })); // at start-up
+    // The firmware lifted the soft blocks while the notebook slept; the switch still blocks.
+    device->change(0, {RFKILL_TYPE_WLAN, false, true, RFKILL_HARD_BLOCK_SIGNAL});
+    device->change(1, {RFKILL_TYPE_BLUETOOTH, false, false, 0});
+    EXPECT_TRUE(resume_until(true, true));
 }
 
 } // namespace

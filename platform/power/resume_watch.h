@@ -5,13 +5,15 @@
 
 namespace platform {
 
-// Connects to the system bus and subscribes to PrepareForSleep, replacing any earlier
-// connection of this process. Runs on the GUI thread, whose wait then carries the socket.
-// Without a bus (or when it refuses us) it gives up quietly and never tries again on its
-// own.
+// Connects to the system bus ($DBUS_SYSTEM_BUS_ADDRESS, else the standard socket) and
+// subscribes to PrepareForSleep, replacing any earlier connection of this process. Returns at
+// once: connecting, authenticating and subscribing go on in the GUI thread's wait. Without a
+// bus (or when it refuses us) the watch gives up quietly and never tries again on its own.
+// The process's first window starts it.
 void start_resume_watch();
 
-// Whether the watcher holds a connection now; for tests.
-bool resume_watch_connected();
+// Where the watch stands; for tests.
+enum class ResumeWatchState { off, connecting, subscribed };
+ResumeWatchState resume_watch_state();
 
 } // namespace platform

@@ -44,6 +44,8 @@ extern HINSTANCE g_hLangLib;
 extern HMENU g_hTrayMenu;
 // The timer that hides the console right after start-up (app/).
 extern UINT_PTR g_nHideTimerId;
+// Held for the life of the process so that only one instance runs at a time (app/).
+extern HANDLE g_hInstanceMutex;
 
 class CConsoleDlg : public CDialog {
 public:

@@ -6,8 +6,7 @@
 
 UINT_PTR g_nHideTimerId = 0;
 
-// Held for the life of the process: only one instance runs at a time.
-static HANDLE g_hInstanceMutex = NULL;
+HANDLE g_hInstanceMutex = NULL;
 static const char c_szInstanceMutex[] = "Radiodeck.Instance";
 
 // A running instance is told to show or hide its console, as a double click on its tray

@@ -1,5 +1,5 @@
 // The console's check boxes as the dialog and the user see them.
-#include "console_fixture.h"
+#include "tests/support/program_fixture.h"
 
 #include "platform/user/input.h"
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-class CheckBoxes : public testing_support::ConsoleFixture {
+class CheckBoxes : public testing_support::ProgramFixture {
 protected:
     static void pump() {
         MSG m;

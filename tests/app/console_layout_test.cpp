@@ -1,6 +1,6 @@
 // The console's controls after start-up, for each radio profile: a missing radio's box is
 // hidden (Bluetooth) or greyed (Wireless LAN); the display option always stays usable.
-#include "console_run.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ struct Boxes {
     bool operator==(const Boxes&) const = default;
 };
 
-class ConsoleLayout : public testing_support::ConsoleRun {
+class ConsoleLayout : public testing_support::ProgramFixture {
 protected:
     Boxes boxes_after_start(const machine::FirmwareProfile& profile) {
         notebook(profile);

@@ -1,6 +1,6 @@
 // The language library: which one LANG.INI beside the program chooses for the machine's
 // language, and what its strings change.
-#include "console_fixture.h"
+#include "tests/support/program_fixture.h"
 
 #include "platform/kernel/machine.h"
 #include "platform/kernel/paths.h"
@@ -14,10 +14,10 @@ namespace fs = std::filesystem;
 
 const char kGermanIni[] = "[LANGID]\n0X0407=German.dll\n";
 
-class Language : public testing_support::ConsoleFixture {
+class Language : public testing_support::ProgramFixture {
 protected:
     void SetUp() override {
-        ConsoleFixture::SetUp();
+        ProgramFixture::SetUp();
         cwd_ = fs::current_path();
         program_dir_ = root() / "Program Files" / "Radiodeck";
         fs::create_directories(program_dir_);
@@ -26,7 +26,7 @@ protected:
     void TearDown() override {
         platform::set_program_file({});
         fs::current_path(cwd_);
-        ConsoleFixture::TearDown();
+        ProgramFixture::TearDown();
     }
     static void set_language(const char* langid) {
         ASSERT_TRUE(platform::set_machine_setting("machine", "langid", langid));

@@ -6,6 +6,7 @@
 #include "platform/kernel/machine.h"
 #include "platform/shell/tray.h"
 #include "tests/support/machine_fixture.h"
+#include "tests/support/process.h"
 #include "tests/support/process_wait.h"
 
 #include <windows.h>
@@ -15,12 +16,9 @@
 #include <optional>
 #include <string>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -45,9 +43,8 @@ protected:
         }));
     }
     pid_t spawn(const char* program) {
-        char* argv[] = {const_cast<char*>(program), nullptr};
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, program, nullptr, nullptr, argv, environ), 0);
+        pid_t pid = testing_support::spawn_program({program});
+        EXPECT_GT(pid, 0) << program;
         running_.push_back(pid);
         return pid;
     }
@@ -97,16 +94,8 @@ protected:
 
     // Runs a tool of the system to its end; its exit code.
     int tool(const char* program, std::vector<std::string> args) {
-        std::vector<char*> argv{const_cast<char*>(program)};
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, program, nullptr, nullptr, argv.data(), environ) != 0)
-            return -1;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        args.insert(args.begin(), program);
+        return testing_support::run_program(args).code;
     }
     static machine::FirmwareState radios() {
         machine::Firmware fw;

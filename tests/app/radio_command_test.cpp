@@ -1,6 +1,6 @@
 // The radio commands as the user and the notebook's events give them, seen in the firmware,
 // the peers, the registry and the console.
-#include "console_run.h"
+#include "tests/support/program_fixture.h"
 
 #include "platform/shell/tray.h"
 
@@ -8,7 +8,7 @@ namespace {
 
 using machine::Firmware;
 
-class RadioCommands : public testing_support::ConsoleRun {
+class RadioCommands : public testing_support::ProgramFixture {
 protected:
     static void radios_off(Firmware& fw) {
         fw.state.wlan_on = false;

@@ -1,12 +1,12 @@
 // What the console learns from the firmware: radios, switch, and their state at start.
-#include "console_fixture.h"
+#include "tests/support/program_fixture.h"
 
 namespace {
 
 using machine::AnswerShape;
 using machine::FirmwareProfile;
 
-class RadioState : public testing_support::ConsoleFixture {};
+class RadioState : public testing_support::ProgramFixture {};
 
 struct ProbeCase {
     FirmwareProfile profile;

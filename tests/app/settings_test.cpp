@@ -1,5 +1,5 @@
 // The four settings in the registry, as the console loads and saves them.
-#include "console_fixture.h"
+#include "tests/support/program_fixture.h"
 
 #include <csignal>
 #include <filesystem>
@@ -9,7 +9,7 @@ namespace {
 
 using machine::FirmwareProfile;
 
-class Settings : public testing_support::ConsoleFixture {
+class Settings : public testing_support::ProgramFixture {
 protected:
     // What the start-up does before the layout: probe, then load.
     int probe_and_load(const FirmwareProfile& profile) {

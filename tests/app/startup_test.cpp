@@ -1,6 +1,6 @@
 // The whole start-up of the console, run modally as the program runs it, on a simulated
 // notebook with a stand-in hotkey service window in the same process.
-#include "console_run.h"
+#include "tests/support/program_fixture.h"
 
 #include "device/acpi_channel.h"
 #include "machine/notebookctl/notebook_setup.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-class Startup : public testing_support::ConsoleRun {
+class Startup : public testing_support::ProgramFixture {
 protected:
     int run_console(const std::function<void(CConsoleDlg&)>& settled) { return run({settled}); }
 };

@@ -1,5 +1,5 @@
 // The tray icon and its menu as the user sees them, for each profile and state.
-#include "console_run.h"
+#include "tests/support/program_fixture.h"
 
 #include "platform/shell/tray.h"
 
@@ -15,7 +15,7 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-class Tray : public testing_support::ConsoleRun {
+class Tray : public testing_support::ProgramFixture {
 protected:
     // The console's icon in the tray, as the shell holds it.
     static std::optional<platform::TrayIcon> icon() {

@@ -3,117 +3,15 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/protocol.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <poll.h>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace desktop_test {
-
-namespace {
-
-int ms_left(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return left.count() < 0 ? 0 : static_cast<int>(left.count());
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
-
-Process::Process(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(fds[1], 1);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    out_ = fds[0];
-}
-
-Process::~Process() {
-    kill_now();
-    if (out_ >= 0)
-        close(out_);
-}
-
-void Process::kill_now() {
-    if (pid_ > 0 && !exited_) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status_, 0);
-        exited_ = true;
-        status_ = -1;
-    }
-}
-
-std::optional<std::string> Process::next_line(int timeout_ms) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        if (auto nl = pending_.find('\n'); nl != std::string::npos) {
-            std::string line = pending_.substr(0, nl);
-            pending_.erase(0, nl + 1);
-            return line;
-        }
-        pollfd p{out_, POLLIN, 0};
-        if (poll(&p, 1, ms_left(deadline)) <= 0)
-            return std::nullopt;
-        char buf[512];
-        ssize_t n = read(out_, buf, sizeof buf);
-        if (n <= 0)
-            return std::nullopt;
-        pending_.append(buf, static_cast<size_t>(n));
-    }
-}
-
-int Process::wait_exit(int timeout_ms) {
-    if (exited_)
-        return status_;
-    // The end of the output is the end of the program (or its closing stdout).
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        pollfd p{out_, POLLIN, 0};
-        if (poll(&p, 1, ms_left(deadline)) <= 0)
-            break;
-        char buf[512];
-        ssize_t n = read(out_, buf, sizeof buf);
-        if (n <= 0)
-            break;
-        pending_.append(buf, static_cast<size_t>(n));
-    }
-    int status = 0;
-    if (ms_left(deadline) == 0 && waitpid(pid_, &status, WNOHANG) == 0) {
-        kill_now();
-        return -1;
-    }
-    waitpid(pid_, &status, 0);
-    exited_ = true;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return status_;
-}
 
 Peer::Peer(const std::string& cls, const std::string& title,
            const std::vector<std::string>& options)
@@ -153,18 +51,9 @@ void DesktopTest::TearDown() {
 }
 
 Outcome DesktopTest::deskctl(const std::vector<std::string>& args) {
-    std::string out = (root_->path() / "deskctl.out").string();
-    std::string err = (root_->path() / "deskctl.err").string();
-    std::string command = std::string("'") + DESKCTL + "'";
-    for (const std::string& a : args)
-        command += " '" + a + "'";
-    command += " >'" + out + "' 2>'" + err + "'";
-    int status = std::system(command.c_str());
-    Outcome o;
-    o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = slurp(out);
-    o.err = slurp(err);
-    return o;
+    std::vector<std::string> argv{DESKCTL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testing_support::run_program(argv);
 }
 
 RawSocket::RawSocket(HWND window) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tests/support/machine_fixture.h"
+#include "tests/support/process.h"
 
 #include <windows.h>
 
@@ -15,28 +16,8 @@
 
 namespace desktop_test {
 
-// A running program whose standard output the test reads line by line.
-class Process {
-public:
-    explicit Process(const std::vector<std::string>& argv);
-    ~Process(); // kills what still runs
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    pid_t pid() const { return pid_; }
-    // The next line of output, waiting at most `timeout_ms` for it.
-    std::optional<std::string> next_line(int timeout_ms = 10000);
-    // Waits for the exit and returns its status (-1 after a signal or a timeout).
-    int wait_exit(int timeout_ms = 10000);
-    void kill_now();
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string pending_;
-    bool exited_ = false;
-    int status_ = -1;
-};
+using testing_support::Outcome;
+using testing_support::Process;
 
 // desk_peer, ready: its windows are on the desktop.
 struct Peer {
@@ -47,11 +28,6 @@ struct Peer {
     HWND child = nullptr;
     // The next "msg M W L" line, as {M, W, L}.
     std::optional<std::vector<long long>> next_message(int timeout_ms = 10000);
-};
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
 };
 
 // The machine root and the runtime directory are fresh for each test; the clock is real.

@@ -3,17 +3,16 @@
 #pragma once
 
 #include "tests/desktop/peer_process.h"
+#include "tests/support/process.h"
 #include "tests/support/process_wait.h"
 
 #include "platform/desktop/desktop.h"
 
 #include <windows.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 namespace events_test {
 
@@ -21,17 +20,14 @@ using desktop_test::Outcome;
 
 class EventsTest : public desktop_test::DesktopTest {
 protected:
-    Outcome notebookctl(const std::string& args) {
-        std::string out = (root_->path() / "notebookctl.out").string();
-        std::string err = (root_->path() / "notebookctl.err").string();
-        int status = std::system(
-            (std::string("'") + NOTEBOOKCTL + "' " + args + " >'" + out + "' 2>'" + err + "'")
-                .c_str());
-        Outcome o;
-        o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        o.out = slurp(out);
-        o.err = slurp(err);
-        return o;
+    // Runs notebookctl to its end with these words as its arguments (split at spaces; no
+    // shell is involved).
+    static Outcome notebookctl(const std::string& words) {
+        std::vector<std::string> argv{NOTEBOOKCTL};
+        std::istringstream in(words);
+        for (std::string word; in >> word;)
+            argv.push_back(word);
+        return testing_support::run_program(argv);
     }
 
     // Waits until a window of that class and title is on the desktop.
@@ -44,13 +40,6 @@ protected:
                 return found != nullptr;
             });
         return found;
-    }
-
-private:
-    static std::string slurp(const std::string& path) {
-        std::stringstream text;
-        text << std::ifstream(path).rdbuf();
-        return text.str();
     }
 };
 

@@ -2,7 +2,8 @@
 // to start the display, a small program installed as C:\WINDOWS\ZEB0100\ZEBOSD.EXE records
 // how it was started, and the test lets the window appear during the console's wait.
 #include "peers/osd_notifier.h"
-#include "tests/peers/notifier_fixture.h"
+#include "tests/peers/peer_window.h"
+#include "tests/support/program_fixture.h"
 #include "tests/support/process_wait.h"
 
 #include <sys/stat.h>
@@ -19,8 +20,14 @@ using testing_support::PeerWindow;
 
 const std::vector<int> kOsdControls = {94, 95, 125, 126, 135, 136};
 
-class OsdNotifier : public testing_support::NotifierTest {
+class OsdNotifier : public testing_support::ProgramFixture {
 protected:
+    // The display is told only on a notebook with a radio.
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        dlg().m_bHasWlan = 1;
+        dlg().m_bHasBluetooth = 1;
+    }
     fs::path started_file() { return root() / "osd_started.txt"; }
 
     // The stand-in display program: writes its show command and arguments, then ends.
@@ -53,8 +60,8 @@ protected:
 TEST_F(OsdNotifier, PostsTheCodeToAPresentDisplayWithoutStartingIt) {
     install_osd_program();
     PeerWindow osd("ZEBOSD", kOsdControls);
-    EXPECT_EQ(console().RequestOsd(OSD_BOTH_ON), 1);
-    EXPECT_EQ(console().RequestOsd(OSD_WLAN_OFF), 1);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BOTH_ON), 1);
+    EXPECT_EQ(dlg().RequestOsd(OSD_WLAN_OFF), 1);
     EXPECT_EQ(elapsed(), 0u);
     ASSERT_EQ(osd.received().size(), 2u);
     EXPECT_EQ(osd.received()[0].wparam, 135u);
@@ -68,7 +75,7 @@ TEST_F(OsdNotifier, StartsTheDisplayHiddenAndPostsOnceItsWindowIsThere) {
     install_osd_program();
     std::optional<PeerWindow> osd;
     open_window_after(1500, osd);
-    EXPECT_EQ(console().RequestOsd(OSD_BT_ON), 1);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BT_ON), 1);
     EXPECT_EQ(elapsed(), 2000u);
     EXPECT_EQ(started(), "show=0 args=0\n");
     ASSERT_TRUE(osd);
@@ -79,7 +86,7 @@ TEST_F(OsdNotifier, StartsTheDisplayHiddenAndPostsOnceItsWindowIsThere) {
     // Found once, it is not looked for or started again.
     fs::remove(started_file());
     restart_stopwatch();
-    console().RequestOsd(OSD_BT_OFF);
+    dlg().RequestOsd(OSD_BT_OFF);
     EXPECT_EQ(elapsed(), 0u);
     EXPECT_EQ(osd->received().size(), 2u);
     EXPECT_FALSE(fs::exists(started_file()));
@@ -88,46 +95,46 @@ TEST_F(OsdNotifier, StartsTheDisplayHiddenAndPostsOnceItsWindowIsThere) {
 TEST_F(OsdNotifier, TellsTheUserWhenNoWindowAppearsAndTriesAgainNextTime) {
     install_osd_program();
     ui.answer(IDOK);
-    EXPECT_EQ(console().RequestOsd(OSD_BOTH_OFF), 0);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BOTH_OFF), 0);
     EXPECT_EQ(elapsed(), 2000u);
     EXPECT_EQ(started(), "show=0 args=0\n");
     ASSERT_EQ(ui.boxes_seen().size(), 1u);
     EXPECT_EQ(ui.boxes_seen()[0].text, "Can't find ZEBOSD");
     EXPECT_EQ(ui.boxes_seen()[0].caption, "ZEBOSD request");
     EXPECT_EQ(ui.boxes_seen()[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
-    EXPECT_EQ(ui.boxes_seen()[0].owner, console().m_hWnd);
+    EXPECT_EQ(ui.boxes_seen()[0].owner, dlg().m_hWnd);
 
     // Not even installed: the same wait and the same box.
     fs::remove_all(root() / "drive_c");
     fs::remove(started_file());
     ui.answer(IDOK);
     restart_stopwatch();
-    EXPECT_EQ(console().RequestOsd(OSD_BOTH_OFF), 0);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BOTH_OFF), 0);
     EXPECT_EQ(elapsed(), 2000u);
     EXPECT_EQ(ui.boxes_seen().size(), 2u);
     EXPECT_FALSE(fs::exists(started_file()));
 }
 
 TEST_F(OsdNotifier, PostsNothingOnAMachineWithoutRadios) {
-    console().m_bHasWlan = 0;
-    console().m_bHasBluetooth = 0;
+    dlg().m_bHasWlan = 0;
+    dlg().m_bHasBluetooth = 0;
     install_osd_program();
     std::optional<PeerWindow> osd;
     open_window_after(500, osd);
-    EXPECT_EQ(console().RequestOsd(OSD_BT_OFF), 1);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BT_OFF), 1);
     EXPECT_EQ(started(), "show=0 args=0\n"); // searched and started all the same
     ASSERT_TRUE(osd);
     EXPECT_TRUE(osd->received().empty());
 
     // One radio is enough.
-    console().m_bHasBluetooth = 1;
-    console().RequestOsd(OSD_BT_ON);
+    dlg().m_bHasBluetooth = 1;
+    dlg().RequestOsd(OSD_BT_ON);
     EXPECT_EQ(osd->received().size(), 1u);
 }
 
 TEST_F(OsdNotifier, PostsWithoutAControlWhenTheDisplayHasNoneForTheCode) {
     PeerWindow osd("ZEBOSD", {94, 95});
-    console().RequestOsd(OSD_BOTH_ON);
+    dlg().RequestOsd(OSD_BOTH_ON);
     ASSERT_EQ(osd.received().size(), 1u);
     EXPECT_EQ(osd.received()[0].wparam, 135u);
     EXPECT_EQ(osd.received()[0].lparam, 0);
@@ -136,17 +143,17 @@ TEST_F(OsdNotifier, PostsWithoutAControlWhenTheDisplayHasNoneForTheCode) {
 TEST_F(OsdNotifier, StartsTheDisplayAgainWhenItsWindowHasGone) {
     std::optional<PeerWindow> first;
     first.emplace("ZEBOSD", kOsdControls);
-    console().RequestOsd(OSD_WLAN_ON);
+    dlg().RequestOsd(OSD_WLAN_ON);
     // Another window of the class does not take over while the first one lives.
     PeerWindow other("ZEBOSD", kOsdControls);
-    console().RequestOsd(OSD_WLAN_OFF);
+    dlg().RequestOsd(OSD_WLAN_OFF);
     EXPECT_EQ(first->received().size(), 2u);
     EXPECT_TRUE(other.received().empty());
 
     // The display ended: the next request finds the other window at once...
     first.reset();
     restart_stopwatch();
-    console().RequestOsd(OSD_WLAN_ON);
+    dlg().RequestOsd(OSD_WLAN_ON);
     EXPECT_EQ(elapsed(), 0u);
     EXPECT_EQ(other.received().size(), 1u);
 
@@ -156,7 +163,7 @@ TEST_F(OsdNotifier, StartsTheDisplayAgainWhenItsWindowHasGone) {
     std::optional<PeerWindow> restarted;
     open_window_after(1000, restarted);
     restart_stopwatch();
-    EXPECT_EQ(console().RequestOsd(OSD_BOTH_ON), 1);
+    EXPECT_EQ(dlg().RequestOsd(OSD_BOTH_ON), 1);
     EXPECT_EQ(elapsed(), 2000u);
     EXPECT_EQ(started(), "show=0 args=0\n");
     ASSERT_TRUE(restarted);

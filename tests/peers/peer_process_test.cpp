@@ -4,46 +4,38 @@
 // file system or the process, never on a timer.
 #include "machine/acpi/firmware.h"
 #include "machine/osd/osd_journal.h"
-#include "tests/peers/notifier_fixture.h"
+#include "tests/peers/peer_window.h"
+#include "tests/support/program_fixture.h"
 #include "platform/desktop/desktop.h"
+#include "tests/support/process.h"
 #include "tests/support/process_wait.h"
 #include "tests/support/test_clock.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// What the last notebookctl run printed on its standard error.
+std::string last_err;
 using testing_support::wait_for_exit;
 using testing_support::wait_in_dir;
 
 pid_t spawn(const char* program) {
-    pid_t pid = -1;
-    char* argv[] = {const_cast<char*>(program), nullptr};
-    if (posix_spawn(&pid, program, nullptr, nullptr, argv, environ) != 0)
-        return -1;
-    return pid;
+    return testing_support::spawn_program({program});
 }
 
 // Runs notebookctl; its standard output, and its exit code in `code`.
-std::string notebookctl(const std::string& args, int& code, const fs::path& scratch,
+std::string notebookctl(const std::vector<std::string>& args, int& code,
                         const std::string& program = NOTEBOOKCTL) {
-    fs::path out = scratch / "notebookctl.out";
-    int status = std::system(("'" + program + "' " + args + " >'" + out.string() + "' 2>'" +
-                              (scratch / "notebookctl.err").string() + "'")
-                                 .c_str());
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::stringstream text;
-    text << std::ifstream(out).rdbuf();
-    return text.str();
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    testing_support::Outcome o = testing_support::run_program(argv);
+    code = o.code;
+    last_err = o.err;
+    return o.out;
 }
 
 // Waits until a window of that class and title is on the machine's desktop.
@@ -62,18 +54,20 @@ bool wlan_on() {
 }
 
 // The console and the peers on real time, as they run on a notebook.
-class PeerProcesses : public testing_support::NotifierTest {
+class PeerProcesses : public testing_support::ProgramFixture {
 protected:
     void SetUp() override {
-        NotifierTest::SetUp();
+        ProgramFixture::SetUp();
+        dlg().m_bHasWlan = 1;
+        dlg().m_bHasBluetooth = 1;
         virtual_clock_ = platform::set_clock(std::make_unique<testing_support::TestRealClock>());
         int code = -1;
-        notebookctl("init", code, scratch_.path());
+        notebookctl({"init"}, code);
         ASSERT_EQ(code, 0);
     }
     void TearDown() override {
         platform::set_clock(std::move(virtual_clock_));
-        NotifierTest::TearDown();
+        ProgramFixture::TearDown();
     }
 
     testing_support::TempDir scratch_;
@@ -89,41 +83,38 @@ TEST_F(PeerProcesses, InitInstallsTheDisplayAndOsdPrintsItsJournal) {
     EXPECT_EQ(access(installed.c_str(), X_OK), 0);
 
     int code = -1;
-    EXPECT_EQ(notebookctl("osd", code, scratch_.path()), "");
+    EXPECT_EQ(notebookctl({"osd"}, code), "");
     EXPECT_EQ(code, 0);
     ASSERT_TRUE(machine::append_osd_journal(135, "Wireless LAN and Bluetooth on"));
     ASSERT_TRUE(machine::append_osd_journal(7, "unknown"));
     // A line torn by a write cut short is skipped, and the next line starts afresh.
     std::ofstream(machine::osd_journal_path(), std::ios::app) << "94 Wireless L";
-    EXPECT_EQ(notebookctl("osd", code, scratch_.path()),
-              "135 Wireless LAN and Bluetooth on\n7 unknown\n");
+    EXPECT_EQ(notebookctl({"osd"}, code), "135 Wireless LAN and Bluetooth on\n7 unknown\n");
     ASSERT_TRUE(machine::append_osd_journal(95, "Wireless LAN off"));
-    EXPECT_EQ(notebookctl("osd", code, scratch_.path()),
+    EXPECT_EQ(notebookctl({"osd"}, code),
               "135 Wireless LAN and Bluetooth on\n7 unknown\n95 Wireless LAN off\n");
 
     // A fresh notebook has announced nothing; without the display beside it, init says so
     // and the notebook still works.
     fs::copy_file(NOTEBOOKCTL, scratch_.path() / "notebookctl");
     fs::remove(installed);
-    notebookctl("init", code, scratch_.path(), (scratch_.path() / "notebookctl").string());
+    notebookctl({"init"}, code, (scratch_.path() / "notebookctl").string());
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(fs::exists(installed));
     EXPECT_FALSE(fs::exists(machine::osd_journal_path()));
-    std::stringstream err;
-    err << std::ifstream(scratch_.path() / "notebookctl.err").rdbuf();
-    EXPECT_NE(err.str().find("on-screen display not installed"), std::string::npos);
+    EXPECT_NE(last_err.find("on-screen display not installed"), std::string::npos);
 }
 
 // Needs the desktop shared across processes: FindWindowA, GetDlgItem, PostMessageA.
 TEST_F(PeerProcesses, TheConsoleStartsTheDisplayWhichAnnouncesWhatItIsSent) {
-    ASSERT_EQ(console().RequestOsd(OSD_BOTH_ON), 1) << "zebosd's window was not found";
+    ASSERT_EQ(dlg().RequestOsd(OSD_BOTH_ON), 1) << "zebosd's window was not found";
     auto journal_holds = [](size_t lines) { return machine::read_osd_journal().size() >= lines; };
     ASSERT_TRUE(wait_in_dir(root(), [&] { return journal_holds(1); }));
     EXPECT_NE(FindWindowA("ZEBOSD_BANNER", "Wireless LAN and Bluetooth on"), nullptr);
-    console().RequestOsd(OSD_WLAN_OFF);
+    dlg().RequestOsd(OSD_WLAN_OFF);
     ASSERT_TRUE(wait_in_dir(root(), [&] { return journal_holds(2); }));
     int code = -1;
-    EXPECT_EQ(notebookctl("osd", code, scratch_.path()),
+    EXPECT_EQ(notebookctl({"osd"}, code),
               "135 Wireless LAN and Bluetooth on\n95 Wireless LAN off\n");
 
     DWORD pid = 0;
@@ -140,7 +131,7 @@ TEST_F(PeerProcesses, TheHotkeyServiceSwitchesWirelessLanAndIsFoundAgainAfterARe
     ASSERT_GT(service, 0);
     // The console's search pauses a real second each time it misses the window.
     ASSERT_TRUE(wait_for_window("KEYWATCH"));
-    console().NotifyHotkeyService(0);
+    dlg().NotifyHotkeyService(0);
     EXPECT_TRUE(wait_in_dir(root(), [] { return !wlan_on(); }));
     EXPECT_TRUE(ui.boxes_seen().empty());
 
@@ -151,7 +142,7 @@ TEST_F(PeerProcesses, TheHotkeyServiceSwitchesWirelessLanAndIsFoundAgainAfterARe
     service = spawn(KEYWATCH_PROGRAM);
     ASSERT_GT(service, 0);
     ASSERT_TRUE(wait_for_window("KEYWATCH"));
-    console().NotifyHotkeyService(1);
+    dlg().NotifyHotkeyService(1);
     EXPECT_TRUE(wait_in_dir(root(), [] { return wlan_on(); }));
 
     PostMessageA(g_hHotkeyServiceWnd, WM_CLOSE, 0, 0);

@@ -1,9 +1,9 @@
 // The artwork generator always gives the same bytes, and those are what the build used.
 #include "tests/support/machine_fixture.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,8 +20,7 @@ std::vector<char> read_all(const fs::path& p) {
 }
 
 bool run_generator(const fs::path& out) {
-    std::string command = std::string("'") + RADIODECK_ART_TOOL + "' '" + out.string() + "'";
-    return std::system(command.c_str()) == 0;
+    return testing_support::run_program({RADIODECK_ART_TOOL, out.string()}).code == 0;
 }
 
 TEST(ArtGenerator, TwoRunsGiveIdenticalFiles) {

@@ -1,8 +1,11 @@
-#include "console_run.h"
+#include "program_fixture.h"
 
 #include "device/acpi_channel.h"
 #include "machine/notebookctl/notebook_setup.h"
+#include "platform/kernel/machine.h"
 #include "platform/user/input.h"
+
+#include <filesystem>
 
 namespace testing_support {
 
@@ -12,6 +15,7 @@ std::vector<WPARAM> g_keywatch;
 std::vector<int> g_osd;
 HWND g_keywatch_window = nullptr;
 HWND g_osd_window = nullptr;
+std::filesystem::path g_cwd;
 
 LRESULT CALLBACK keywatch_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND)
@@ -38,6 +42,12 @@ HWND peer(const char* name, WNDPROC proc, std::initializer_list<int> controls) {
     return w;
 }
 
+// The console window with its controls bound, before any step of the start-up runs.
+class BareConsole : public CConsoleDlg {
+protected:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
+};
+
 // The program's console, telling the test when its window goes.
 class WatchedConsole : public CConsoleDlg {
 public:
@@ -57,15 +67,20 @@ private:
 
 } // namespace
 
-void ConsoleRun::SetUp() {
+void ProgramFixture::SetUp() {
     MachineFixture::SetUp();
+    g_cwd = std::filesystem::current_path();
     // The framework's start as the program's entry makes it: the program's own module.
     AfxWinInit(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
     clear_peers();
     on_destroy = nullptr;
+    start_ = clock().now();
 }
 
-void ConsoleRun::TearDown() {
+void ProgramFixture::TearDown() {
+    if (bare_ && bare_->m_hWnd)
+        bare_->DestroyWindow();
+    bare_.reset();
     for (HWND* w : {&g_keywatch_window, &g_osd_window}) {
         if (*w)
             DestroyWindow(*w);
@@ -73,6 +88,7 @@ void ConsoleRun::TearDown() {
     }
     UnregisterClassA("KEYWATCH", nullptr);
     UnregisterClassA("ZEBOSD", nullptr);
+    // Every global of the program, as a new process would have it.
     if (g_hAcpiDevice != INVALID_HANDLE_VALUE)
         CloseHandle(g_hAcpiDevice);
     g_hAcpiDevice = INVALID_HANDLE_VALUE;
@@ -81,11 +97,29 @@ void ConsoleRun::TearDown() {
     if (g_hLangLib)
         FreeLibrary(g_hLangLib);
     g_hLangLib = nullptr;
+    if (g_hTrayMenu)
+        DestroyMenu(g_hTrayMenu);
+    g_hTrayMenu = nullptr;
+    g_nHideTimerId = 0;
+    if (g_hInstanceMutex)
+        CloseHandle(g_hInstanceMutex);
+    g_hInstanceMutex = nullptr;
+    AFX_MODULE_STATE* module = AfxGetModuleState();
+    if (module->m_hCurrentResourceHandle != AfxGetInstanceHandle()) {
+        FreeLibrary(module->m_hCurrentResourceHandle); // rescue.dll
+        module->m_hCurrentResourceHandle = AfxGetInstanceHandle();
+    }
+    // Nothing a test left in the queue (a WM_QUIT that ended a stalled run) reaches the next.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    std::error_code ec;
+    std::filesystem::current_path(g_cwd, ec);
     MachineFixture::TearDown();
 }
 
-void ConsoleRun::notebook(const machine::FirmwareProfile& profile,
-                          const std::function<void(machine::Firmware&)>& change) {
+void ProgramFixture::notebook(const machine::FirmwareProfile& profile,
+                              const std::function<void(machine::Firmware&)>& change) {
     ASSERT_EQ(machine::init_notebook(profile), static_cast<DWORD>(ERROR_SUCCESS));
     if (change)
         edit_firmware(change);
@@ -93,7 +127,21 @@ void ConsoleRun::notebook(const machine::FirmwareProfile& profile,
     g_osd_window = peer("ZEBOSD", osd_proc, {94, 95, 125, 126, 135, 136});
 }
 
-int ConsoleRun::run(std::vector<std::function<void(CConsoleDlg&)>> steps) {
+void ProgramFixture::start(const machine::FirmwareProfile& profile) {
+    notebook(profile);
+    ASSERT_TRUE(OpenAcpiDevice());
+    dlg();
+}
+
+CConsoleDlg& ProgramFixture::dlg() {
+    if (!bare_) {
+        bare_ = std::make_unique<BareConsole>();
+        EXPECT_TRUE(bare_->Create(IDD_CONSOLE));
+    }
+    return *bare_;
+}
+
+int ProgramFixture::run(std::vector<Step> steps) {
     WatchedConsole dlg(on_destroy);
     std::function<void(size_t)> queue = [&](size_t i) {
         if (i == steps.size()) {
@@ -110,65 +158,86 @@ int ConsoleRun::run(std::vector<std::function<void(CConsoleDlg&)>> steps) {
     return dlg.DoModal();
 }
 
-ConsoleRun::Step ConsoleRun::show() {
+ProgramFixture::Step ProgramFixture::show() {
     return [](CConsoleDlg& dlg) { dlg.SendMessage(WM_TRAY_NOTIFY, IDI_APP, WM_LBUTTONDBLCLK); };
 }
 
-ConsoleRun::Step ConsoleRun::click(int id) {
+ProgramFixture::Step ProgramFixture::click(int id) {
     return [this, id](CConsoleDlg& dlg) {
         clock().advance_by(1000); // separate clicks, not a double click
         ASSERT_TRUE(platform::click_window(::GetDlgItem(dlg.m_hWnd, id)));
     };
 }
 
-ConsoleRun::Step ConsoleRun::command(UINT id) {
+ProgramFixture::Step ProgramFixture::command(UINT id) {
     return [id](CConsoleDlg& dlg) { dlg.SendMessage(WM_COMMAND, id, 0); };
 }
 
-ConsoleRun::Step ConsoleRun::event(int code) {
+ProgramFixture::Step ProgramFixture::event(int code) {
     return [code](CConsoleDlg& dlg) { dlg.PostMessage(WM_COMMAND, MAKEWPARAM(112, code), 0); };
 }
 
-machine::Firmware ConsoleRun::firmware() {
+machine::Firmware ProgramFixture::firmware() {
     machine::Firmware fw;
-    machine::read_firmware(fw);
+    EXPECT_EQ(machine::read_firmware(fw), static_cast<DWORD>(ERROR_SUCCESS));
     return fw;
 }
 
-void ConsoleRun::edit_firmware(const std::function<void(machine::Firmware&)>& change) {
+void ProgramFixture::edit_firmware(const std::function<void(machine::Firmware&)>& change) {
     machine::Firmware fw = firmware();
     change(fw);
-    machine::write_firmware(fw);
+    ASSERT_EQ(machine::write_firmware(fw), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
-void ConsoleRun::store(const char* name, DWORD value) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-    RegCloseKey(key);
-}
-
-std::optional<DWORD> ConsoleRun::stored(const char* name) {
+std::optional<DWORD> ProgramFixture::stored(const char* name) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::nullopt;
-    DWORD value = 0, size = 4;
-    LONG r = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    DWORD value = 0, size = sizeof value, type = 0;
+    LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
-    return r == ERROR_SUCCESS ? std::optional<DWORD>(value) : std::nullopt;
+    if (r != ERROR_SUCCESS || type != REG_DWORD)
+        return std::nullopt;
+    return value;
 }
 
-std::vector<WPARAM>& ConsoleRun::keywatch_got() {
+void ProgramFixture::store(const char* name, DWORD value) {
+    store(name, REG_DWORD, &value, sizeof value);
+}
+
+void ProgramFixture::store(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZEB0100", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void ProgramFixture::set_user(const char* user) {
+    ASSERT_TRUE(platform::set_machine_setting("machine", "user", user));
+}
+
+std::vector<WPARAM>& ProgramFixture::keywatch_got() {
     return g_keywatch;
 }
-std::vector<int>& ConsoleRun::osd_got() {
+
+std::vector<int>& ProgramFixture::osd_got() {
     return g_osd;
 }
 
-void ConsoleRun::clear_peers() {
+void ProgramFixture::clear_peers() {
     g_keywatch.clear();
     g_osd.clear();
+}
+
+bool ProgramFixture::box_checked(int id) {
+    CConsoleDlg& d = dlg();
+    CIconCheckButton& box = id == IDC_WLAN        ? d.m_btnWlan
+                            : id == IDC_BLUETOOTH ? d.m_btnBluetooth
+                                                  : d.m_btnDisplay;
+    return box.GetCheck() == 1;
 }
 
 } // namespace testing_support

@@ -6,11 +6,8 @@
 #include "machine/keywatch/switch_events.h"
 #include "machine/osd/osd_journal.h"
 
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -36,14 +33,9 @@ void press_in_parallel(int loops, int presses) {
     std::vector<std::thread> hands;
     for (int l = 0; l < loops; ++l)
         hands.emplace_back([presses] {
-            for (int i = 0; i < presses; ++i) {
-                char* argv[] = {const_cast<char*>(NOTEBOOKCTL), const_cast<char*>("hotkey"),
-                                nullptr};
-                pid_t pid = -1;
-                if (posix_spawn(&pid, NOTEBOOKCTL, nullptr, nullptr, argv, environ) != 0)
+            for (int i = 0; i < presses; ++i)
+                if (testing_support::run_program({NOTEBOOKCTL, "hotkey"}).code != 0)
                     return;
-                waitpid(pid, nullptr, 0);
-            }
         });
     for (std::thread& t : hands)
         t.join();

@@ -299,6 +299,9 @@ TEST_F(DesktopTest, PostsOfAnotherUserOrOfAnotherShapeAreDropped) {
     lifetime.message = WM_NCDESTROY;
     for (const auto* d : {&bad_magic, &bad_version, &bad_size, &not_its_window, &lifetime})
         EXPECT_TRUE(app_queue.send(d));
+    // A header whose counters no sender wrote: the owner starts its queue again, empty.
+    ASSERT_TRUE(app_queue.damage_header());
+    ASSERT_TRUE(testing_support::wait_idle(app.process.pid()));
 
     // Only what follows arrives.
     ASSERT_TRUE(PostMessageA(app.top, WM_USER + 6, 0, 0));

@@ -98,6 +98,20 @@ bool RawSocket::send(const void* data) const {
     return append_raw(queue_, addr_, data);
 }
 
+bool RawSocket::damage_header() const {
+    int fd = open(queue_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    uint64_t tail = uint64_t{1} << 40; // far more waiting than the ring holds
+    bool ok = pwrite(fd, &tail, sizeof tail, offsetof(platform::desktop_wire::QueueHeader, tail)) ==
+              sizeof tail;
+    close(fd);
+    int wake = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sendto(wake, "", 0, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&addr_), sizeof addr_);
+    close(wake);
+    return ok;
+}
+
 bool RawSocket::send_as_other_user(const void* data) const {
     pid_t child = fork();
     if (child == 0) {

@@ -57,6 +57,8 @@ public:
     // open the queue. False when no other user can be had (not running as root); an entry
     // that gets in fails the test.
     bool send_as_other_user(const void* data) const;
+    // Writes counters into the queue's header that no sender writes, and wakes its owner.
+    bool damage_header() const;
 
 private:
     sockaddr_un addr_{};

@@ -3,6 +3,7 @@
 #include "desktop_state.h"
 
 #include "platform/kernel/machine.h"
+#include "platform/kernel/trace.h"
 #include "platform/kernel/wait.h"
 
 #include <cerrno>
@@ -70,8 +71,10 @@ Desktop* Desktop::current() {
     h.root = root;
     h.opened = true;
     std::unique_ptr<Desktop> d(new Desktop());
-    if (d->open(desktop_directory_for(root)))
+    std::filesystem::path dir = desktop_directory_for(root);
+    if (d->open(dir))
         h.desktop = std::move(d);
+    trace(TraceChannel::desktop, "desktop %s %s", dir.c_str(), h.desktop ? "open" : "refused");
     return h.desktop.get();
 }
 

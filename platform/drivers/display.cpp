@@ -1,6 +1,8 @@
 // Choosing the display driver of the process.
 #include "display.h"
 
+#include "platform/kernel/trace.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -22,8 +24,10 @@ bool open_display(std::string& error) {
     std::string_view name = value ? value : "";
     // This build has no X11 driver: without a choice every process runs headless, whatever
     // $DISPLAY says, and a choice of X11 is refused rather than quietly ignored.
-    if (name.empty() || name == "headless")
+    if (name.empty() || name == "headless") {
+        trace(TraceChannel::drivers, "display driver %s", chosen->name());
         return true;
+    }
     if (name == "x11")
         error = "RADIODECK_DISPLAY=x11: this build has no X11 display driver (use headless)";
     else

@@ -1,6 +1,7 @@
 #include "process_start.h"
 
 #include "machine.h"
+#include "trace.h"
 
 #include <string>
 #include <unistd.h>
@@ -35,6 +36,7 @@ void run_process_start_hooks() {
         return;
     h.pid = ::getpid();
     h.root = std::move(root);
+    trace(TraceChannel::kernel, "process start on %s: %zu hooks", h.root.c_str(), h.hooks.size());
     for (const ProcessStartHook& hook : h.hooks)
         hook();
 }

@@ -2,6 +2,7 @@
 // 32-bit process does, so a program may pass a pointer in a DWORD (the ACPI request does).
 // Regions start at the allocation granularity of Windows, 64 KiB.
 #include "last_error.h"
+#include "trace.h"
 
 #include <windows.h>
 
@@ -70,7 +71,10 @@ int protection(DWORD protect) {
     case PAGE_READWRITE:
         return PROT_READ | PROT_WRITE;
     default:
-        return -1; // execute and guard pages: the program has no use for them
+        // Execute and guard pages: the program has no use for them.
+        platform::fixme(platform::TraceChannel::kernel, "VirtualAlloc: flProtect 0x%x",
+                        static_cast<unsigned>(protect));
+        return -1;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "resume_watch.h"
 
 #include "platform/kernel/process_start.h"
+#include "platform/kernel/trace.h"
 #include "platform/kernel/wait.h"
 #include "platform/user/message_queue.h"
 #include "platform/user/window.h"
@@ -11,6 +12,7 @@
 #include <systemd/sd-bus.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
@@ -53,7 +55,10 @@ void resumed() {
 
 int on_prepare_for_sleep(sd_bus_message* m, void*, sd_bus_error*) {
     int going_to_sleep = 0;
-    if (sd_bus_message_read(m, "b", &going_to_sleep) > 0 && !going_to_sleep)
+    if (sd_bus_message_read(m, "b", &going_to_sleep) <= 0)
+        return 0;
+    trace(TraceChannel::power, "PrepareForSleep(%s)", going_to_sleep ? "true" : "false");
+    if (!going_to_sleep)
         resumed();
     return 0;
 }
@@ -64,6 +69,8 @@ int on_subscribed(sd_bus_message* m, void*, sd_bus_error*) {
         g_bus.refused = true;
     else
         g_bus.subscribed = true;
+    trace(TraceChannel::power, "subscription to PrepareForSleep %s",
+          g_bus.refused ? "refused" : "in place");
     return 0;
 }
 
@@ -75,6 +82,8 @@ void on_ready(short) {
     }
     // A refused authentication or a closed connection ends in an error or a closed bus.
     if (r < 0 || g_bus.refused || sd_bus_is_open(g_bus.bus) <= 0) {
+        trace(TraceChannel::power, "system bus connection ended (%s)",
+              r < 0 ? strerror(-r) : "closed");
         drop();
         return;
     }
@@ -101,16 +110,19 @@ void watch_events() {
 void start_resume_watch() {
     drop();
     const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    address = address && *address ? address : kDefaultBus;
     sd_bus* bus = nullptr;
     if (sd_bus_new(&bus) < 0)
         return;
     g_bus.bus = bus;
     g_bus.pid = ::getpid();
-    if (sd_bus_set_address(bus, address && *address ? address : kDefaultBus) < 0 ||
-        sd_bus_set_bus_client(bus, 1) < 0 || sd_bus_start(bus) < 0 ||
-        sd_bus_match_signal_async(bus, &g_bus.match, nullptr, "/org/freedesktop/login1",
-                                  "org.freedesktop.login1.Manager", "PrepareForSleep",
-                                  on_prepare_for_sleep, on_subscribed, nullptr) < 0) {
+    int r = 0;
+    if ((r = sd_bus_set_address(bus, address)) < 0 || (r = sd_bus_set_bus_client(bus, 1)) < 0 ||
+        (r = sd_bus_start(bus)) < 0 ||
+        (r = sd_bus_match_signal_async(bus, &g_bus.match, nullptr, "/org/freedesktop/login1",
+                                       "org.freedesktop.login1.Manager", "PrepareForSleep",
+                                       on_prepare_for_sleep, on_subscribed, nullptr)) < 0) {
+        trace(TraceChannel::power, "no system bus at %s (%s)", address, strerror(-r));
         drop(); // no bus: nothing to watch, and nothing else is disturbed
         return;
     }

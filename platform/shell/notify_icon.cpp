@@ -6,6 +6,7 @@
 // when there is no tray (the desktop cannot be used), as a program sees a shell that does
 // not answer.
 #include "tray_table.h"
+#include "platform/kernel/trace.h"
 
 #include "platform/desktop/desktop.h"
 #include "platform/gdi/objects.h"
@@ -36,6 +37,8 @@ void apply(TrayEntry& e, const NOTIFYICONDATAA& data) {
     }
     if (data.uFlags & NIF_TIP)
         e.tip.assign(data.szTip, strnlen(data.szTip, sizeof data.szTip - 1));
+    if (UINT other = data.uFlags & ~UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP})
+        platform::fixme(platform::TraceChannel::shell, "Shell_NotifyIconA: uFlags 0x%x", other);
     e.flags |= data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
 }
 

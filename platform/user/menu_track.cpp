@@ -5,6 +5,8 @@
 #include "menu_popup.h"
 #include "window.h"
 
+#include "platform/kernel/trace.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -126,9 +128,15 @@ bool close_popup_menu() {
 
 using namespace platform;
 
-BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS) {
+BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, LPTPMPARAMS lptpm) {
     if (!menu_or_error(hMenu) || !window_or_error(hwnd))
         return FALSE;
+    if (uFlags & TPM_VERTICAL)
+        fixme(TraceChannel::user, "TrackPopupMenuEx: TPM_VERTICAL");
+    if (uFlags & TPM_RECURSE)
+        fixme(TraceChannel::user, "TrackPopupMenuEx: TPM_RECURSE");
+    if (lptpm)
+        fixme(TraceChannel::user, "TrackPopupMenuEx: the exclusion rectangle of TPMPARAMS");
     if (g_menu_tracker) {
         SetLastError(ERROR_POPUP_ALREADY_ACTIVE);
         return FALSE;
@@ -186,7 +194,10 @@ BOOL WINAPI TrackPopupMenuEx(HMENU hMenu, UINT uFlags, int x, int y, HWND hwnd, 
     return TRUE;
 }
 
-BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, const RECT*) {
+BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd,
+                           const RECT* prcRect) {
+    if (prcRect)
+        fixme(TraceChannel::user, "TrackPopupMenu: prcRect");
     return TrackPopupMenuEx(hMenu, uFlags, x, y, hWnd, nullptr);
 }
 

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -22,10 +24,29 @@ using namespace desktop_wire;
 
 namespace {
 
+// A socket's address holds at most 107 bytes of path. A deeper desktop directory (a deep
+// machine root without XDG_RUNTIME_DIR) is named through a descriptor of this process, as
+// /proc/self/fd/N/NAME, which bind and sendto resolve like any path.
+std::string short_directory(const std::filesystem::path& directory) {
+    static std::mutex mutex;
+    static std::string opened;
+    static int fd = -1;
+    std::lock_guard guard(mutex);
+    if (fd < 0 || opened != directory.native()) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        opened = directory.native();
+    }
+    return fd < 0 ? directory.native() : "/proc/self/fd/" + std::to_string(fd);
+}
+
 bool socket_address(const std::filesystem::path& path, sockaddr_un& addr) {
     std::memset(&addr, 0, sizeof addr);
     addr.sun_family = AF_UNIX;
-    const std::string& s = path.native();
+    std::string s = path.native();
+    if (s.size() >= sizeof addr.sun_path)
+        s = short_directory(path.parent_path()) + "/" + path.filename().native();
     if (s.size() >= sizeof addr.sun_path)
         return false;
     std::memcpy(addr.sun_path, s.data(), s.size());

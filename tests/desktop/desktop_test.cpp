@@ -218,6 +218,25 @@ TEST_F(DesktopTest, AQueueHoldsTenThousandPostsAndAFullOneFailsAtOnce) {
     EXPECT_TRUE(app.next_message());
 }
 
+// A socket path longer than an address holds: the desktop below a deep machine root, with no
+// runtime directory to take it instead. Posts still travel both ways.
+TEST_F(DesktopTest, PostsTravelBelowADeepMachineRoot) {
+    std::filesystem::path deep = root_->path() / std::string(60, 'd') / std::string(60, 'e');
+    std::filesystem::create_directories(deep);
+    setenv("RADIODECK_ROOT", deep.c_str(), 1);
+    unsetenv("XDG_RUNTIME_DIR");
+    Peer app("RadiodeckPeer", "Radiodeck");
+    ASSERT_TRUE(app.top);
+    Sink sink;
+    ASSERT_TRUE(sink.hwnd);
+    ASSERT_TRUE(PostMessageA(app.top, WM_COMMAND, 1004, reinterpret_cast<LPARAM>(sink.hwnd)));
+    auto command = app.next_message();
+    ASSERT_TRUE(command);
+    EXPECT_EQ((*command)[2], as_number(sink.hwnd));
+    ASSERT_TRUE(sink.pump_until(1));
+    EXPECT_EQ(Sink::received()[0].lParam, reinterpret_cast<LPARAM>(app.top));
+}
+
 // Dead means exited: a zombie that its parent has not reaped yet is gone as well.
 TEST_F(DesktopTest, WindowsOfADeadProcessAreGone) {
     Peer zombie("RadiodeckPeer", "Zombie");

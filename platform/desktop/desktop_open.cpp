@@ -7,6 +7,7 @@
 #include "platform/kernel/wait.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -92,16 +93,8 @@ bool Desktop::open(const std::filesystem::path& dir) {
     table_fd_ = open_private_file(dir / "table");
     if (lock_fd_ < 0 || change_fd_ < 0 || table_fd_ < 0)
         return false;
+    // The lock checks the table, rebuilding one that another process damaged or truncated.
     Lock lock(*this, true);
-    struct stat st {};
-    if (::fstat(table_fd_, &st) != 0)
-        return false;
-    bool fresh = st.st_size == 0;
-    // A sparse file: pages of slots never used take no memory.
-    if (fresh && ::ftruncate(table_fd_, static_cast<off_t>(kTableBytes)) != 0)
-        return false;
-    if (!fresh && static_cast<size_t>(st.st_size) != kTableBytes)
-        return false;
     map_ = ::mmap(nullptr, kTableBytes, PROT_READ | PROT_WRITE, MAP_SHARED, table_fd_, 0);
     if (map_ == MAP_FAILED) {
         map_ = nullptr;
@@ -109,17 +102,58 @@ bool Desktop::open(const std::filesystem::path& dir) {
     }
     header_ = static_cast<TableHeader*>(map_);
     slots_ = reinterpret_cast<Slot*>(static_cast<char*>(map_) + sizeof(TableHeader));
-    if (fresh) {
-        std::memset(header_, 0, sizeof *header_);
-        header_->magic = kTableMagic;
-        header_->version = kTableVersion;
-        header_->slot_count = kSlotCount;
-        header_->slot_size = sizeof(Slot);
-        header_->z_top = uint64_t{1} << 62;
-        header_->z_bottom = uint64_t{1} << 62;
+    return true;
+}
+
+namespace {
+
+TableHeader fresh_header() {
+    TableHeader h{};
+    h.magic = kTableMagic;
+    h.version = kTableVersion;
+    h.slot_count = kSlotCount;
+    h.slot_size = sizeof(Slot);
+    h.z_top = uint64_t{1} << 62;
+    h.z_bottom = uint64_t{1} << 62;
+    return h;
+}
+
+bool header_sound(const TableHeader& h) {
+    return h.magic == kTableMagic && h.version == kTableVersion && h.slot_count == kSlotCount &&
+           h.slot_size == sizeof(Slot);
+}
+
+} // namespace
+
+// Whether the table file has its size and header; read through the file, so that a table
+// truncated under the mapping is never touched through it.
+bool Desktop::table_sound() const {
+    struct stat st {};
+    TableHeader h{};
+    return ::fstat(table_fd_, &st) == 0 && static_cast<size_t>(st.st_size) == kTableBytes &&
+           ::pread(table_fd_, &h, sizeof h, 0) == static_cast<ssize_t>(sizeof h) && header_sound(h);
+}
+
+// Under the exclusive lock: a new, empty table in place of a missing or damaged one. A table
+// that another process truncated or overwrote would otherwise lock out every new process and
+// fault every process that has it mapped. Windows kept in the damaged table are lost.
+void Desktop::rebuild_table() {
+    struct stat st {};
+    bool had_table = ::fstat(table_fd_, &st) == 0 && st.st_size != 0;
+    // A sparse file: pages of slots never used take no memory.
+    if (::ftruncate(table_fd_, 0) != 0 ||
+        ::ftruncate(table_fd_, static_cast<off_t>(kTableBytes)) != 0)
+        return;
+    TableHeader h = fresh_header();
+    if (::pwrite(table_fd_, &h, sizeof h, 0) != static_cast<ssize_t>(sizeof h))
+        return;
+    if (had_table) {
+        static bool told = false;
+        if (!told)
+            std::fprintf(stderr, "platform: the window table in %s was damaged and is rebuilt\n",
+                         dir_.c_str());
+        told = true;
     }
-    return header_->magic == kTableMagic && header_->version == kTableVersion &&
-           header_->slot_count == kSlotCount && header_->slot_size == sizeof(Slot);
 }
 
 void Desktop::close(bool at_exit) {
@@ -156,6 +190,16 @@ Desktop::~Desktop() {
 Desktop::Lock::Lock(Desktop& d, bool exclusive) : fd_(d.lock_fd_) {
     while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
     }
+    if (d.table_sound())
+        return;
+    if (!exclusive)
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    if (!d.table_sound())
+        d.rebuild_table();
+    if (!exclusive)
+        while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
+        }
 }
 
 Desktop::Lock::~Lock() {

@@ -77,6 +77,8 @@ public:
 private:
     Desktop() = default;
     bool open(const std::filesystem::path& dir);
+    bool table_sound() const;
+    void rebuild_table();
     void drain_socket();
 
     std::filesystem::path dir_;

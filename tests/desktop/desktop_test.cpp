@@ -13,6 +13,7 @@
 #include <cstring>
 #include <sstream>
 #include <fstream>
+#include <functional>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -235,6 +236,30 @@ TEST_F(DesktopTest, PostsTravelBelowADeepMachineRoot) {
     EXPECT_EQ((*command)[2], as_number(sink.hwnd));
     ASSERT_TRUE(sink.pump_until(1));
     EXPECT_EQ(Sink::received()[0].lParam, reinterpret_cast<LPARAM>(app.top));
+}
+
+// A window table that another process truncated or overwrote is rebuilt by the next one to
+// use it: a process that has it mapped does not fault, and new processes get in.
+TEST_F(DesktopTest, ADamagedWindowTableIsRebuilt) {
+    const std::vector<std::function<void(const std::filesystem::path&)>> damages = {
+        [](const std::filesystem::path& table) { ASSERT_EQ(truncate(table.c_str(), 100), 0); },
+        [](const std::filesystem::path& table) {
+            std::fstream(table, std::ios::in | std::ios::out | std::ios::binary) << "garbage!";
+        },
+    };
+    for (const auto& damage : damages) {
+        Peer before("RadiodeckPeer", "Before");
+        ASSERT_TRUE(before.top);
+        ASSERT_EQ(FindWindowA("RadiodeckPeer", "Before"), before.top);
+        damage(platform::desktop_change_file()->parent_path() / "table");
+        EXPECT_EQ(FindWindowA("RadiodeckPeer", "Before"), nullptr); // the table is new
+        Peer after("RadiodeckPeer", "After");
+        ASSERT_TRUE(after.top);
+        EXPECT_EQ(FindWindowA("RadiodeckPeer", "After"), after.top);
+        Sink sink;
+        ASSERT_TRUE(PostMessageA(after.top, WM_COMMAND, 1, reinterpret_cast<LPARAM>(sink.hwnd)));
+        EXPECT_TRUE(sink.pump_until(1));
+    }
 }
 
 // Dead means exited: a zombie that its parent has not reaped yet is gone as well.

@@ -327,6 +327,19 @@ TEST_F(RegistryApi, ADamagedFileIsSetAsideAndAFreshRegistryStarts) {
     EXPECT_EQ(kept, (std::vector<std::string>{corrupt, "garbage"}));
 }
 
+// A registry kept elsewhere through a link stays there: writes go through the link.
+TEST_F(RegistryApi, ALinkedRegistryIsWrittenThroughToItsTarget) {
+    std::filesystem::create_directories(root() / "elsewhere");
+    std::filesystem::create_symlink("elsewhere/hive.reg", root() / "registry.reg");
+    HKEY key = create_key("Software\\ZEB0100");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(set_dword(key, "Linkward_WLAN_CONTROL", 1), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_TRUE(std::filesystem::is_symlink(root() / "registry.reg"));
+    EXPECT_NE(slurp((root() / "elsewhere/hive.reg").string()).find("Linkward_WLAN_CONTROL"),
+              std::string::npos);
+}
+
 // Files that cannot be read stay where they are; none of them blocks the reader.
 TEST_F(RegistryApi, AnUnreadableFileStaysWhereItIs) {
     const std::filesystem::path file = root() / "registry.reg";

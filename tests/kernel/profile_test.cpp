@@ -171,6 +171,29 @@ TEST_F(KernelProfile, WritesCreateFilesAndKeepLineEndsAndPermissions) {
     EXPECT_FALSE(fs::exists(root() / "no.ini"));
 }
 
+// A FIFO or device is no profile: refused at once instead of waiting for a writer or reading
+// without end. A link to a file is written through, and stays a link.
+TEST_F(KernelProfile, SpecialFilesAreRefusedAndLinksWrittenThrough) {
+    ASSERT_EQ(mkfifo((root() / "pipe").c_str(), 0644), 0);
+    fs::create_symlink("pipe", root() / "to_pipe.ini");
+    fs::create_symlink("/dev/zero", root() / "to_zero.ini");
+    for (const char* name : {"pipe", "to_pipe.ini", "to_zero.ini"}) {
+        std::string file = (root() / name).string();
+        char buffer[16];
+        EXPECT_EQ(GetPrivateProfileStringA("a", "x", "none", buffer, sizeof buffer, file.c_str()),
+                  4u);
+        EXPECT_STREQ(buffer, "none");
+        EXPECT_FALSE(WritePrivateProfileStringA("a", "x", "1", file.c_str())) << name;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_TRUE(fs::is_fifo(root() / "pipe"));
+
+    fs::create_symlink("app.ini", root() / "link.ini");
+    ASSERT_TRUE(WritePrivateProfileStringA("new", "key", "1", (root() / "link.ini").c_str()));
+    EXPECT_TRUE(fs::is_symlink(root() / "link.ini"));
+    EXPECT_NE(file_text().find("[new]\nkey=1\n"), std::string::npos) << file_text();
+}
+
 TEST_F(KernelProfile, WritesThatWouldCorruptTheFileAreRefused) {
     const std::string before = file_text();
     EXPECT_FALSE(WritePrivateProfileStringA("LANGID", "k", "two\nlines", ini_.c_str()));

@@ -13,7 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <poll.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace platform {
@@ -25,9 +25,7 @@ constexpr const char* kDefaultBus = "unix:path=/run/dbus/system_bus_socket";
 struct Connection {
     sd_bus* bus = nullptr;
     sd_bus_slot* match = nullptr;
-    int watch = -1;
-    short events = 0;
-    int flush = -1;
+    int source = -1;
     pid_t pid = 0;
     bool subscribed = false;
     bool refused = false;
@@ -37,10 +35,8 @@ Connection g_bus;
 
 void drop() {
     // In a forked child this closes only the child's copies; the parent keeps its own.
-    if (g_bus.watch >= 0)
-        remove_wait_fd(g_bus.watch);
-    if (g_bus.flush >= 0)
-        remove_flush_hook(g_bus.flush);
+    if (g_bus.source >= 0)
+        remove_wait_source(g_bus.source);
     sd_bus_slot_unref(g_bus.match);
     // Never flushed: what is still queued does not matter, and a flush could block.
     sd_bus_close_unref(g_bus.bus);
@@ -74,8 +70,6 @@ int on_subscribed(sd_bus_message* m, void*, sd_bus_error*) {
     return 0;
 }
 
-void watch_events();
-
 void on_ready(short) {
     int r;
     while ((r = sd_bus_process(g_bus.bus, nullptr)) > 0) {
@@ -85,24 +79,30 @@ void on_ready(short) {
         trace(TraceChannel::power, "system bus connection ended (%s)",
               r < 0 ? strerror(-r) : "closed");
         drop();
-        return;
     }
-    watch_events();
 }
 
-// What the bus waits for changes as it connects and writes: the descriptor's events follow.
-void watch_events() {
+// What the bus waits for changes as it connects and writes, and so does its next timeout
+// (a call that is never answered): both are asked afresh before every poll().
+WaitPrepare prepare() {
+    WaitPrepare p;
     int events = sd_bus_get_events(g_bus.bus);
     if (events < 0) {
-        drop();
-        return;
+        p.ready = true; // on_ready finds the broken connection and drops it
+        return p;
     }
-    if (g_bus.watch >= 0 && events == g_bus.events)
-        return;
-    if (g_bus.watch >= 0)
-        remove_wait_fd(g_bus.watch);
-    g_bus.events = static_cast<short>(events);
-    g_bus.watch = add_wait_fd(sd_bus_get_fd(g_bus.bus), g_bus.events, on_ready);
+    p.events = static_cast<short>(events);
+    uint64_t timeout_us = 0;
+    // sd-bus times out on the real monotonic clock, which a virtual clock's jumps never move.
+    if (sd_bus_get_timeout(g_bus.bus, &timeout_us) > 0 && timeout_us != UINT64_MAX &&
+        !clock().is_virtual()) {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        uint64_t now_us = uint64_t(ts.tv_sec) * 1000000 + uint64_t(ts.tv_nsec) / 1000;
+        uint64_t left_ms = timeout_us > now_us ? (timeout_us - now_us + 999) / 1000 : 0;
+        p.deadline = clock().now() + static_cast<Millis>(left_ms);
+    }
+    return p;
 }
 
 } // namespace
@@ -126,12 +126,7 @@ void start_resume_watch() {
         drop(); // no bus: nothing to watch, and nothing else is disturbed
         return;
     }
-    watch_events();
-    if (g_bus.bus)
-        g_bus.flush = add_flush_hook([] {
-            if (g_bus.bus)
-                watch_events();
-        });
+    g_bus.source = add_wait_source({sd_bus_get_fd(bus), prepare, on_ready});
 }
 
 ResumeWatchState resume_watch_state() {

@@ -62,8 +62,11 @@ protected:
     // about to be shown, and a toggle then would hide it.)
     pid_t start_console() {
         pid_t pid = spawn(RADIODECK);
-        EXPECT_TRUE(wait_for([] { return console_shown(false); }));
-        EXPECT_TRUE(testing_support::wait_idle(pid));
+        bool started = wait_for([] { return console_shown(false); });
+        EXPECT_TRUE(started);
+        if (started) {
+            EXPECT_TRUE(testing_support::wait_idle(pid));
+        }
         return pid;
     }
     static std::vector<platform::DesktopWindow> consoles() {
@@ -85,11 +88,24 @@ protected:
     }
     // Blocks on the desktop's and the machine root's change notifications until `done`
     // holds (20 s at most).
+    // A message box that a program opens ends the wait at once: no test answers it.
     bool wait_for(const std::function<bool()>& done) {
         std::vector<std::filesystem::path> dirs{root()};
         if (auto change = platform::desktop_change_file())
             dirs.push_back(change->parent_path());
-        return testing_support::wait_in_dirs(dirs, done, std::chrono::seconds(20));
+        std::optional<std::string> box;
+        bool ok = testing_support::wait_in_dirs(
+            dirs,
+            [&] {
+                for (const auto& w : platform::desktop_top_level())
+                    if (w.box_type && (w.style & WS_VISIBLE))
+                        box = w.title;
+                return box || done();
+            },
+            std::chrono::seconds(20));
+        if (box)
+            ADD_FAILURE() << "a program opened a message box, caption \"" << *box << '"';
+        return ok && !box;
     }
 
     // Runs a tool of the system to its end; its exit code.

@@ -83,6 +83,7 @@ TEST_F(RadioCommands, SwitchOnAppliesBothWithoutTouchingTheToggle) {
          }});
     EXPECT_EQ(osd_got(), (std::vector<int>{135}));
     EXPECT_TRUE(firmware().state.bluetooth_on);
+    ASSERT_FALSE(keywatch_got().empty());
     EXPECT_EQ(keywatch_got().back(), 0x10075u);
 }
 

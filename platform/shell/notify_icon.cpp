@@ -9,12 +9,14 @@
 #include "platform/kernel/trace.h"
 
 #include "platform/desktop/desktop.h"
+#include "platform/drivers/display.h"
 #include "platform/gdi/objects.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -42,6 +44,30 @@ void apply(TrayEntry& e, const NOTIFYICONDATAA& data) {
     e.flags |= data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
 }
 
+// The pictures of this process's icons, for the display driver, which shows pixels.
+std::map<std::pair<HWND, UINT>, std::shared_ptr<platform::gdi::Icon>>& pictures() {
+    static std::map<std::pair<HWND, UINT>, std::shared_ptr<platform::gdi::Icon>> p;
+    return p;
+}
+
+// Tells the display driver of an icon added or changed, with its pixels.
+void show_icon(DWORD message, const NOTIFYICONDATAA& data, const TrayEntry& entry) {
+    auto key = std::make_pair(data.hWnd, data.uID);
+    if (data.uFlags & NIF_ICON)
+        pictures()[key] = platform::gdi::find_icon(data.hIcon);
+    platform::TrayPicture picture{data.hWnd, data.uID, entry.callback_message, {}, {}, entry.tip};
+    if (const auto& icon = pictures()[key]) {
+        picture.size = SIZE{icon->width, icon->height};
+        picture.argb = icon->color; // BGRA bytes: 0xAARRGGBB as 32-bit values
+    }
+    platform::DisplayDriver& driver = platform::display_driver();
+    if (message == NIM_ADD)
+        driver.tray_icon_added(picture);
+    else
+        driver.tray_icon_changed(picture);
+    driver.flush();
+}
+
 BOOL fail(DWORD error) {
     SetLastError(error);
     return FALSE;
@@ -61,6 +87,7 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
     const NOTIFYICONDATAA data = *lpData;
     uint32_t owner = handle_value(data.hWnd);
     DWORD error = ERROR_INVALID_PARAMETER;
+    std::optional<TrayEntry> changed;
     bool done = platform::update_tray([&](std::vector<TrayEntry>& all) {
         // Icons of windows that are gone go first: their owners cannot delete them.
         all.erase(std::remove_if(all.begin(), all.end(),
@@ -82,12 +109,14 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
             }
             all.push_back(TrayEntry{owner, data.uID, 0, 0, 0, {}});
             apply(all.back(), data);
+            changed = all.back();
             error = ERROR_SUCCESS;
             return true;
         case NIM_MODIFY:
             if (it == all.end())
                 return false;
             apply(*it, data);
+            changed = *it;
             error = ERROR_SUCCESS;
             return true;
         default:
@@ -98,6 +127,13 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
             return true;
         }
     });
+    if (done && changed) {
+        show_icon(dwMessage, data, *changed);
+    } else if (done) {
+        pictures().erase(std::make_pair(data.hWnd, data.uID));
+        platform::display_driver().tray_icon_removed(data.hWnd, data.uID);
+        platform::display_driver().flush();
+    }
     if (done)
         return TRUE;
     // A change that was accepted but could not be written.

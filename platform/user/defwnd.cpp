@@ -35,12 +35,12 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
         if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
             w->text = cs->lpszName;
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangeTitle);
         return TRUE;
     }
     case WM_SETTEXT:
         w->text = lp ? reinterpret_cast<const char*>(lp) : "";
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangeTitle);
         return TRUE;
     case WM_GETTEXT: {
         auto* buffer = reinterpret_cast<char*>(lp);
@@ -56,6 +56,10 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) == SC_CLOSE)
+            SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
     case WM_PAINT:
         ValidateRect(hwnd, nullptr);
         return 0;
@@ -65,6 +69,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HICON& slot = wp == ICON_BIG ? w->icon_big : w->icon_small;
         HICON old = slot;
         slot = reinterpret_cast<HICON>(lp);
+        platform::window_changed(hwnd, platform::kChangeIcon);
         return reinterpret_cast<LRESULT>(old);
     }
     case WM_GETICON:

@@ -1,6 +1,8 @@
 // Activation, keyboard focus and mouse capture of the GUI thread.
 #include "window.h"
 
+#include "platform/drivers/display.h"
+
 using platform::find_window;
 using platform::Window;
 
@@ -26,6 +28,7 @@ void set_active(HWND hwnd) {
     if (old == hwnd)
         return;
     g_input.active = hwnd;
+    platform::display_driver().window_activated(hwnd);
     if (find_window(old)) {
         SendMessageA(old, WM_NCACTIVATE, FALSE, 0);
         SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
@@ -103,6 +106,7 @@ HWND WINAPI SetFocus(HWND hwnd) {
     if (old == hwnd)
         return old;
     g_input.focus = hwnd;
+    platform::display_driver().focus_set(hwnd);
     if (find_window(old))
         SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
     if (hwnd && g_input.focus == hwnd && find_window(hwnd))
@@ -144,6 +148,7 @@ HWND WINAPI SetCapture(HWND hwnd) {
     if (old == hwnd)
         return old;
     g_input.capture = hwnd;
+    platform::display_driver().capture_set(hwnd);
     if (find_window(old))
         SendMessageA(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
     return old;
@@ -156,6 +161,8 @@ HWND WINAPI GetCapture() {
 BOOL WINAPI ReleaseCapture() {
     HWND old = g_input.capture;
     g_input.capture = nullptr;
+    if (old)
+        platform::display_driver().capture_released(old);
     if (find_window(old))
         SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;

@@ -3,6 +3,7 @@
 #include "window.h"
 #include "window_class.h"
 
+#include "platform/drivers/display.h"
 #include "platform/kernel/clock.h"
 
 using platform::find_window;
@@ -45,6 +46,19 @@ void post_mouse(UINT msg, WPARAM keys, POINT screen) {
     platform::post_input(MSG{target, msg, keys, client_lparam(target, screen), 0, screen});
 }
 
+// A press of the left button: a second press on the same window within the double-click
+// time is a double click.
+void press_left(POINT screen) {
+    HWND target = GetCapture() ? GetCapture() : WindowFromPoint(screen);
+    Window* w = find_window(target);
+    platform::Millis now = platform::clock().now();
+    bool dbl = w && (w->cls->style & CS_DBLCLKS) && target == g_last_click_window &&
+               now - g_last_click_time <= GetDoubleClickTime();
+    post_mouse(dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, screen);
+    g_last_click_window = dbl ? nullptr : target;
+    g_last_click_time = now;
+}
+
 } // namespace
 
 HWND WINAPI WindowFromPoint(POINT screen) {
@@ -65,6 +79,7 @@ BOOL WINAPI GetCursorPos(LPPOINT pt) {
 }
 
 BOOL WINAPI SetCursorPos(int x, int y) {
+    platform::display_driver().cursor_moved(POINT{x, y});
     platform::move_mouse(POINT{x, y});
     return TRUE;
 }
@@ -87,15 +102,8 @@ void move_mouse(POINT screen) {
 void click_at(POINT screen, bool twice) {
     move_mouse(screen);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {
-        HWND target = GetCapture() ? GetCapture() : WindowFromPoint(screen);
-        Window* w = find_window(target);
-        Millis now = clock().now();
-        bool dbl = w && (w->cls->style & CS_DBLCLKS) && target == g_last_click_window &&
-                   now - g_last_click_time <= GetDoubleClickTime();
-        post_mouse(dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, screen);
+        press_left(screen);
         post_mouse(WM_LBUTTONUP, 0, screen);
-        g_last_click_window = dbl ? nullptr : target;
-        g_last_click_time = now;
     }
 }
 
@@ -109,9 +117,27 @@ bool click_window(HWND hwnd, bool twice) {
 }
 
 void press_key(UINT vk) {
+    key_event(vk, true);
+    key_event(vk, false);
+}
+
+void key_event(UINT vk, bool down) {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    post_input(MSG{target, WM_KEYDOWN, vk, 1, 0, g_cursor});
-    post_input(MSG{target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), 0, g_cursor});
+    post_input(MSG{target, down ? UINT{WM_KEYDOWN} : UINT{WM_KEYUP}, vk,
+                   down ? 1 : static_cast<LPARAM>(0xC0000001u), 0, g_cursor});
+}
+
+void button_event(POINT screen, int button, bool down) {
+    static constexpr UINT kDown[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    static constexpr UINT kUp[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
+    static constexpr WPARAM kKey[] = {MK_LBUTTON, MK_RBUTTON, MK_MBUTTON};
+    if (button < 0 || button > 2)
+        return;
+    move_mouse(screen);
+    if (button == 0 && down)
+        press_left(screen);
+    else
+        post_mouse(down ? kDown[button] : kUp[button], down ? kKey[button] : 0, screen);
 }
 
 } // namespace platform

@@ -23,4 +23,9 @@ bool click_window(HWND hwnd, bool twice = false);
 // A key pressed and released, for the focus window (else the active window).
 void press_key(UINT vk);
 
+// Input as the display reports it (display_events.h): a key going down or up for the focused
+// window; a button (0 left, 1 right, 2 middle) at a screen point.
+void key_event(UINT vk, bool down);
+void button_event(POINT screen, int button, bool down);
+
 } // namespace platform

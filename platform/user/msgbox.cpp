@@ -151,7 +151,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     SendMessageA(box, DM_SETDEFID, specs[default_index].id, 0);
 
     open_boxes().push_back({box, owner, title, body, type});
-    window_changed(box); // now with its type, for tools that answer boxes of other processes
+    window_changed(
+        box, kChangeState); // now with its type, for tools that answer boxes of other processes
     // Modal to its owner, as the dialog manager makes a dialog box.
     bool disabled_owner = top_owner && IsWindowEnabled(top_owner);
     if (disabled_owner)

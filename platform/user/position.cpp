@@ -80,7 +80,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
         done.y = w->rect.top;
         done.cx = w->rect.right - w->rect.left;
         done.cy = w->rect.bottom - w->rect.top;
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangePlace);
         SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
     }
     return TRUE;

@@ -325,13 +325,13 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     BOOL was_disabled = (w->style & WS_DISABLED) != 0;
     if (enable && was_disabled) {
         w->style &= ~WS_DISABLED;
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangeState);
         SendMessageA(hwnd, WM_ENABLE, TRUE, 0);
     } else if (!enable && !was_disabled) {
         SendMessageA(hwnd, WM_CANCELMODE, 0, 0);
         if (Window* again = find_window(hwnd)) {
             again->style |= WS_DISABLED;
-            platform::window_changed(hwnd);
+            platform::window_changed(hwnd, platform::kChangeState);
             if (GetFocus() == hwnd || IsChild(hwnd, GetFocus()))
                 SetFocus(nullptr);
             if (GetCapture() == hwnd)

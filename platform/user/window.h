@@ -39,9 +39,19 @@ struct Window {
     bool erase_pending = false;
     bool destroying = false;
     DWORD thread_id = 0;
-    uint64_t z = 0;     // the desktop's order: z stamp of a top-level window, sibling position
-                        // of a child
-    bool dirty = false; // changed since the last flush
+    uint64_t z = 0;         // the desktop's order: z stamp of a top-level window, sibling position
+                            // of a child
+    uint32_t changes = 0;   // WindowChange bits since the last flush
+    bool announced = false; // the display driver has heard of this top-level window
+};
+
+// What changed of a window, for the flush to tell the desktop and the display driver.
+enum WindowChange : uint32_t {
+    kChangeCreated = 1,
+    kChangePlace = 2, // position, size, visibility, z-order, topmost
+    kChangeTitle = 4,
+    kChangeIcon = 8,
+    kChangeState = 16, // style, id, owner: the desktop's record only
 };
 
 // Lookup of a live window of this process; null for anything else.
@@ -76,7 +86,7 @@ void reorder_window(Window& w, HWND insert_after);
 // the thread blocks, before a post leaves for another process, and when the outermost
 // WindowBatch ends (a window procedure's call, the creation of a window or a dialog): a call
 // made outside any batch is therefore visible to other processes when it returns.
-void window_changed(HWND hwnd);
+void window_changed(HWND hwnd, uint32_t what);
 void window_released(HWND hwnd); // the window is gone; its slot is freed at the flush
 void flush_windows();
 class WindowBatch {
@@ -86,6 +96,9 @@ public:
     WindowBatch(const WindowBatch&) = delete;
     WindowBatch& operator=(const WindowBatch&) = delete;
 };
+
+// Puts the window manager's handler of the display's reports in place (display_input.cpp).
+void install_display_events();
 
 // A window as the desktop knows it, built from this process's own state.
 DesktopWindow describe_window(const Window& w);

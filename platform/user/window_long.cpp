@@ -63,15 +63,15 @@ LONG_PTR set_long(HWND hwnd, int index, LONG_PTR value, size_t size) {
         return old;
     case GWL_STYLE:
         w->style = static_cast<DWORD>(value);
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangePlace);
         return old;
     case GWL_EXSTYLE:
         w->ex_style = static_cast<DWORD>(value);
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangePlace);
         return old;
     case GWLP_ID:
         w->id = static_cast<UINT_PTR>(value);
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangeState);
         return old;
     case GWLP_USERDATA:
         w->user_data = value;
@@ -79,7 +79,7 @@ LONG_PTR set_long(HWND hwnd, int index, LONG_PTR value, size_t size) {
     case GWLP_HWNDPARENT:
         if (!(w->style & WS_CHILD))
             w->owner = reinterpret_cast<HWND>(value);
-        platform::window_changed(hwnd);
+        platform::window_changed(hwnd, platform::kChangeState);
         return old;
     default:
         break;

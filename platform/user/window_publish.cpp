@@ -7,6 +7,7 @@
 #include "platform/drivers/display.h"
 #include "platform/kernel/wait.h"
 
+#include <algorithm>
 #include <pthread.h>
 #include <unistd.h>
 #include <utility>
@@ -18,7 +19,8 @@ namespace {
 
 struct Pending {
     std::vector<HWND> dirty;    // in the order of their first change
-    std::vector<HWND> released; // gone since the last flush
+    std::vector<HWND> released; // gone since the last flush: their desktop slots
+    std::vector<HWND> vanished; // gone since the last flush: the display driver knew them
     int depth = 0;              // open WindowBatch scopes
     bool hooked = false;
 };
@@ -76,42 +78,91 @@ DesktopWindow describe_window(const Window& w) {
     return d;
 }
 
-void window_changed(HWND hwnd) {
+void window_changed(HWND hwnd, uint32_t what) {
     Window* w = find_window(hwnd);
     if (!w)
         return;
-    if (!w->dirty) {
-        w->dirty = true;
+    if (!w->changes)
         pending().dirty.push_back(hwnd);
-    }
+    w->changes |= what;
     flush_unless_batched();
 }
 
 void window_released(HWND hwnd) {
-    if (!desktop_holds(hwnd))
-        return;
-    pending().released.push_back(hwnd);
+    Window* w = find_window(hwnd);
+    if (w && w->changes) {
+        w->changes = 0; // nothing of it is told any more
+        std::erase(pending().dirty, hwnd);
+    }
+    if (w && w->announced)
+        pending().vanished.push_back(hwnd);
+    if (desktop_holds(hwnd))
+        pending().released.push_back(hwnd);
     flush_unless_batched();
 }
 
+namespace {
+
+// Where a top-level window now stands, for the display driver.
+WindowPlace place_of(const Window& w) {
+    WindowPlace p;
+    p.window = w.rect;
+    p.client = client_rect_on_screen(w);
+    const std::vector<HWND>& order = top_level_windows();
+    auto it = std::find(order.begin(), order.end(), w.handle);
+    p.insert_after = it == order.begin() || it == order.end() ? HWND_TOP : *(it - 1);
+    p.visible = (w.style & WS_VISIBLE) != 0;
+    p.topmost = (w.ex_style & WS_EX_TOPMOST) != 0;
+    return p;
+}
+
+// Tells the driver what changed of a top-level window; children are part of their
+// top-level window's surface and concern no driver. False when there was nothing to say.
+bool tell_driver(DisplayDriver& driver, Window& w, uint32_t changes) {
+    if (w.parent)
+        return false;
+    if (!w.announced) {
+        w.announced = true;
+        driver.window_created(DisplayWindow{w.handle, w.owner, w.style, w.ex_style,
+                                            w.cls ? w.cls->name : "", w.text});
+        changes = kChangePlace | (w.icon_big || w.icon_small ? uint32_t{kChangeIcon} : 0u);
+    }
+    if (changes & (kChangePlace | kChangeState))
+        driver.window_placed(w.handle, place_of(w), nullptr);
+    if (changes & kChangeTitle)
+        driver.window_title_set(w.handle, w.text);
+    if (changes & kChangeIcon)
+        driver.window_icon_set(w.handle, w.icon_big, w.icon_small);
+    return true;
+}
+
+} // namespace
+
 void flush_windows() {
     Pending& p = pending();
-    if (p.dirty.empty() && p.released.empty())
+    if (p.dirty.empty() && p.released.empty() && p.vanished.empty())
         return;
     std::vector<HWND> dirty = std::exchange(p.dirty, {});
     std::vector<HWND> released = std::exchange(p.released, {});
+    std::vector<HWND> vanished = std::exchange(p.vanished, {});
+    DisplayDriver& driver = display_driver();
+    bool told = !vanished.empty();
+    for (HWND h : vanished)
+        driver.window_destroyed(h);
     std::vector<DesktopWindow> states;
     states.reserve(dirty.size());
     for (HWND h : dirty) {
         Window* w = find_window(h);
         if (!w)
             continue;
-        w->dirty = false;
-        display_driver().window_changed(h);
+        uint32_t changes = std::exchange(w->changes, 0);
+        told |= tell_driver(driver, *w, changes);
         if (desktop_holds(h))
             states.push_back(describe_window(*w));
     }
     desktop_publish(states, released);
+    if (told)
+        driver.flush();
 }
 
 WindowBatch::WindowBatch() {

@@ -44,7 +44,7 @@ void restack(Window& w) {
         for (size_t i = 0; i < list.size(); ++i)
             if (Window* c = find_window(list[i]); c && c->z != i) {
                 c->z = i;
-                window_changed(c->handle);
+                window_changed(c->handle, kChangePlace);
             }
         return;
     }
@@ -61,12 +61,12 @@ void restack(Window& w) {
         for (size_t i = index + 1; i-- > 0 && (i == index || same_band(i));) {
             if (Window* o = find_window(list[i])) {
                 o->z = desktop_z_stamp(true);
-                window_changed(o->handle);
+                window_changed(o->handle, kChangePlace);
             }
         }
     } else {
         w.z = desktop_z_stamp(false);
-        window_changed(w.handle);
+        window_changed(w.handle, kChangePlace);
     }
 }
 
@@ -141,6 +141,8 @@ std::vector<HWND> all_windows() {
 }
 
 Window& insert_window(std::unique_ptr<Window> window) {
+    static bool listening = (install_display_events(), true); // reports need windows
+    (void)listening;
     Window& w = *window;
     Table& t = table();
     t.windows.emplace(w.handle, std::move(window));
@@ -158,7 +160,7 @@ Window& insert_window(std::unique_ptr<Window> window) {
     // A new top-level window of the desktop got its stamp on top with its handle.
     if (w.parent || !desktop_holds(w.handle))
         restack(w);
-    window_changed(w.handle);
+    window_changed(w.handle, kChangeCreated);
     return w;
 }
 
@@ -167,7 +169,6 @@ void erase_window(HWND hwnd) {
     Window* w = find_window(hwnd);
     if (!w)
         return;
-    display_driver().window_destroyed(hwnd);
     auto unlink = [hwnd](std::vector<HWND>& v) {
         v.erase(std::remove(v.begin(), v.end(), hwnd), v.end());
     };

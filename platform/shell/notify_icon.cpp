@@ -68,6 +68,25 @@ void show_icon(DWORD message, const NOTIFYICONDATAA& data, const TrayEntry& entr
     driver.flush();
 }
 
+// This process's own icons as it last set them, on the desktop of `tray`. The shared table
+// can be lost (a damaged file is started afresh), as the shell's icons are when the taskbar
+// restarts; the owner's next change then brings its icon back instead of failing for good.
+struct OwnIcons {
+    std::filesystem::path tray;
+    std::map<std::pair<uint32_t, UINT>, TrayEntry> icons;
+};
+
+std::map<std::pair<uint32_t, UINT>, TrayEntry>& own_icons() {
+    static OwnIcons own;
+    auto tray = platform::desktop_change_file().value_or(std::filesystem::path{});
+    if (own.tray != tray)
+        own = OwnIcons{tray, {}};
+    std::erase_if(own.icons, [](const auto& icon) {
+        return !IsWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(icon.first.first)));
+    });
+    return own.icons;
+}
+
 BOOL fail(DWORD error) {
     SetLastError(error);
     return FALSE;
@@ -113,8 +132,12 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
             error = ERROR_SUCCESS;
             return true;
         case NIM_MODIFY:
-            if (it == all.end())
-                return false;
+            if (it == all.end()) {
+                auto lost = own_icons().find({owner, data.uID});
+                if (lost == own_icons().end() || all.size() >= platform::tray_wire::kMaxIcons)
+                    return false;
+                it = all.insert(all.end(), lost->second);
+            }
             apply(*it, data);
             changed = *it;
             error = ERROR_SUCCESS;
@@ -128,8 +151,10 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
         }
     });
     if (done && changed) {
+        own_icons()[{owner, data.uID}] = *changed;
         show_icon(dwMessage, data, *changed);
     } else if (done) {
+        own_icons().erase({owner, data.uID});
         pictures().erase(std::make_pair(data.hWnd, data.uID));
         platform::display_driver().tray_icon_removed(data.hWnd, data.uID);
         platform::display_driver().flush();

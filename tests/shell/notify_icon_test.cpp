@@ -181,6 +181,28 @@ TEST_F(NotifyIconTest, ClicksPostTheCallbackWithTheCursorAtTheIcon) {
     EXPECT_TRUE(callbacks().empty());
 }
 
+// A damaged tray file is started afresh; the owner's next change brings its icon back, and
+// an icon it deleted stays deleted.
+TEST_F(NotifyIconTest, AnIconLostWithADamagedTableComesBackAtItsNextChange) {
+    NOTIFYICONDATAA kept = record(1, NIF_MESSAGE | NIF_TIP, "kept");
+    NOTIFYICONDATAA gone = record(2, NIF_TIP, "gone");
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &kept));
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &gone));
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    std::ofstream(platform::desktop_change_file()->parent_path() / "tray", std::ios::trunc)
+        << "not a tray";
+    EXPECT_TRUE(platform::tray_icons().empty());
+
+    std::strcpy(kept.szTip, "back");
+    kept.uFlags = NIF_TIP;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &kept));
+    auto icons = platform::tray_icons();
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons[0].tip, "back");
+    EXPECT_EQ(icons[0].callback_message, kCallback);
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &gone));
+}
+
 TEST(TrayTable, DamagedTablesAreRefusedWhole) {
     std::vector<platform::TrayEntry> entries{{0x10004, 128, NIF_TIP, 0x402, 148, "a\nb"},
                                              {0x20004, 1, 0, 0, 0, ""}};

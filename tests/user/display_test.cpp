@@ -4,6 +4,7 @@
 #include "platform/drivers/display.h"
 #include "platform/drivers/display_events.h"
 #include "tests/support/machine_fixture.h"
+#include "tests/user/burst_window.h"
 
 #include <windows.h>
 
@@ -65,15 +66,8 @@ private:
     }
 };
 
-std::function<void(HWND)> g_on_user;
-
-LRESULT CALLBACK burst_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_USER && g_on_user) {
-        g_on_user(hwnd);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
+using testing_support::burst_proc;
+using testing_support::g_on_user;
 
 class Display : public testing_support::MachineFixture {
 protected:

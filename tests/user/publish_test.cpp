@@ -2,6 +2,7 @@
 // desktop once, before the thread blocks, and a call made outside any window procedure is
 // there when it returns.
 #include "tests/support/machine_fixture.h"
+#include "tests/user/burst_window.h"
 
 #include "platform/desktop/desktop.h"
 
@@ -13,15 +14,8 @@
 
 namespace {
 
-std::function<void(HWND)> g_on_user;
-
-LRESULT CALLBACK burst_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_USER && g_on_user) {
-        g_on_user(hwnd);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
+using testing_support::burst_proc;
+using testing_support::g_on_user;
 
 class Publishing : public testing_support::MachineFixture {
 protected:

@@ -6,10 +6,12 @@
 
 #include "tests/support/machine_fixture.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -178,6 +180,30 @@ TEST_F(SimulatedNotebook, SwitchesKeepWhatAPersonWroteInTheFile) {
     text << std::ifstream(root() / "firmware.ini").rdbuf();
     EXPECT_EQ(text.str(), "; my notebook\n[profile]\nwlan = yes\nbluetooth=on\n[state]\n"
                           "wlan=on\nbluetooth=1\n");
+}
+
+// A firmware file that is a FIFO, or a link to one or to a device, is refused at once: the
+// device fails the request instead of waiting for a writer or reading without end.
+TEST_F(SimulatedNotebook, AFirmwareFileThatIsNoFileIsRefused) {
+    namespace fs = std::filesystem;
+    boot();
+    const fs::path file = root() / "firmware.ini";
+    ASSERT_EQ(mkfifo((root() / "pipe").c_str(), 0644), 0);
+    auto fifo = [&] { return mkfifo(file.c_str(), 0644) == 0; };
+    auto to_pipe = [&] { return fs::create_symlink("pipe", file), true; };
+    auto to_zero = [&] { return fs::create_symlink("/dev/zero", file), true; };
+    for (const auto& make : std::vector<std::function<bool()>>{fifo, to_pipe, to_zero}) {
+        fs::remove(file);
+        ASSERT_TRUE(make());
+        DWORD value = 0;
+        EXPECT_EQ(EvalAcpiMethod(ACPI_METHOD_RSTS, &value), 0);
+        EXPECT_EQ(EvalAcpiMethodInt(ACPI_METHOD_BLED, 1, &value), 0);
+        Firmware f;
+        EXPECT_EQ(machine::read_firmware(f), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(machine::update_firmware([](Firmware& fw) { fw.state.wlan_on = false; }),
+                  static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_TRUE(fs::is_fifo(root() / "pipe"));
 }
 
 } // namespace

@@ -7,8 +7,11 @@
 #include "tests/support/rfkill_standin.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -206,6 +209,43 @@ TEST_F(Notebookctl, MistakesAreExplained) {
     EXPECT_EQ(run("status now").code, 2);
     EXPECT_EQ(run("user root").code, 2);
     EXPECT_EQ(run("driver").code, 2);
+}
+
+// The peak memory of `notebookctl osd` with a journal of `lines` announcements, in KiB; its
+// output must be the journal again.
+long osd_peak_kib(const std::filesystem::path& dir, size_t lines) {
+    const std::string line = "135 Wireless LAN and Bluetooth on\n";
+    {
+        std::ofstream journal(dir / "osd_journal.txt", std::ios::trunc);
+        for (size_t i = 0; i < lines; ++i)
+            journal << line;
+    }
+    std::string out = (dir / "osd.txt").string();
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const char* argv[] = {NOTEBOOKCTL, "osd", nullptr};
+    pid_t pid = -1;
+    int spawned =
+        posix_spawn(&pid, NOTEBOOKCTL, &files, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&files);
+    int status = 0;
+    rusage usage{};
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid || status != 0)
+        return -1;
+    EXPECT_EQ(std::filesystem::file_size(out), lines * line.size());
+    return usage.ru_maxrss;
+}
+
+// A journal of half a million announcements is printed in the memory of one of a single line:
+// the tool holds one line at a time, never the journal or its entries.
+TEST_F(Notebookctl, OsdPrintsALongJournalInConstantMemory) {
+    ASSERT_EQ(run("init").code, 0);
+    long small = osd_peak_kib(root(), 1);
+    long large = osd_peak_kib(root(), 500000); // 17 MB, and 45 MB as entries
+    ASSERT_GT(small, 0);
+    ASSERT_GT(large, 0);
+    EXPECT_LT(large - small, 4096) << small << " KiB against " << large << " KiB";
 }
 
 } // namespace

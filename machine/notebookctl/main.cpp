@@ -8,6 +8,7 @@
 #include "machine/notebookctl/notebook_setup.h"
 #include "machine/osd/osd_journal.h"
 
+#include "platform/drivers/screen_settings.h"
 #include "platform/kernel/language.h"
 #include "platform/kernel/machine.h"
 #include "platform/kernel/paths.h"
@@ -299,6 +300,42 @@ int run_lang(const Args& args) {
     return kOk;
 }
 
+// The headless screen: shown, or given a new size or density for the programs started next.
+int run_screen(const Args& args) {
+    if (args.empty()) {
+        platform::ScreenSettings screen = platform::machine_screen();
+        std::printf("size=%ldx%ld\n", static_cast<long>(screen.size.cx),
+                    static_cast<long>(screen.size.cy));
+        std::printf("dpi=%d\n", screen.dpi);
+        return kOk;
+    }
+    auto number = [](const std::string& word) -> long long {
+        long long value = -1;
+        auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+        return error == std::errc() && end == word.data() + word.size() ? value : -1;
+    };
+    bool written = false;
+    if (args[0] == "size" && args.size() == 3) {
+        long long cx = number(args[1]);
+        long long cy = number(args[2]);
+        if (!platform::valid_screen_size(cx, cy))
+            return kUsage;
+        written =
+            platform::set_machine_screen_size(SIZE{static_cast<LONG>(cx), static_cast<LONG>(cy)});
+    } else if (args[0] == "dpi" && args.size() == 2) {
+        long long dpi = number(args[1]);
+        if (!platform::valid_screen_dpi(dpi))
+            return kUsage;
+        written = platform::set_machine_screen_dpi(static_cast<int>(dpi));
+    } else {
+        return kUsage;
+    }
+    if (!written)
+        return fail_with("cannot write " + platform::machine_config_path().string(),
+                         GetLastError());
+    return kOk;
+}
+
 const Command kCommands[] = {
     {"init", "[--radios both|wlan|bluetooth|none] [--hw-switch] | init --rfkill", run_init, false},
     {"status", "", run_status, true},
@@ -310,6 +347,7 @@ const Command kCommands[] = {
     {"user", "admin|standard", run_user, true},
     {"lang", "[0xNNNN|host]", run_lang, true},
     {"osd", "", run_osd, false},
+    {"screen", "[size W H | dpi N]", run_screen, false},
 };
 
 int usage(const Command* command) {

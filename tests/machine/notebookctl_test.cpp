@@ -2,6 +2,7 @@
 // the machine root for the other programs.
 #include "machine/acpi/firmware.h"
 
+#include "platform/drivers/display.h"
 #include "platform/kernel/machine.h"
 #include "tests/support/machine_fixture.h"
 #include "tests/support/rfkill_standin.h"
@@ -113,6 +114,26 @@ TEST_F(Notebookctl, LangShowsAndSetsTheNotebooksLanguage) {
     EXPECT_EQ(run("lang").out, "langid=0x0407\nsource=host\n");
 }
 
+TEST_F(Notebookctl, ScreenSetsWhatTheHeadlessDisplayAnswers) {
+    EXPECT_EQ(run("screen").out, "size=1024x768\ndpi=96\n");
+    EXPECT_EQ(run("screen size 1280 800").code, 0);
+    EXPECT_EQ(run("screen dpi 120").code, 0);
+    EXPECT_EQ(run("screen").out, "size=1280x800\ndpi=120\n");
+    // This process asks the headless driver after the change, as a program started now.
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 800);
+    EXPECT_EQ(platform::display_driver().pixels_per_inch(), 120);
+    for (const char* bad : {"screen size 0 768", "screen size 1024", "screen size 10x7 1",
+                            "screen dpi 12", "screen dpi 96.5", "screen dpi", "screen colour"}) {
+        Outcome outcome = run(bad);
+        EXPECT_EQ(outcome.code, 2) << bad;
+        EXPECT_EQ(outcome.err, "usage: notebookctl screen [size W H | dpi N]\n") << bad;
+    }
+    // A value damaged by hand is the default's.
+    platform::set_machine_setting("screen", "size", "wide");
+    EXPECT_EQ(run("screen").out, "size=1024x768\ndpi=120\n");
+}
+
 TEST_F(Notebookctl, InitRfkillSetsUpTheKernelsRadios) {
     testing_support::RfkillStandIn device(root() / "rfkill", true);
     device.add(0, {RFKILL_TYPE_WLAN, false, false, 0});
@@ -190,7 +211,7 @@ TEST_F(Notebookctl, MistakesAreExplained) {
         "usage: notebookctl init [--radios both|wlan|bluetooth|none] [--hw-switch] | init "
         "--rfkill | status | "
         "set wlan|bluetooth on|off | switch on|off | hotkey | resume | driver install|uninstall | "
-        "user admin|standard | lang [0xNNNN|host] | osd\n";
+        "user admin|standard | lang [0xNNNN|host] | osd | screen [size W H | dpi N]\n";
     EXPECT_EQ(run("").err, usage);
     Outcome unknown = run("reboot");
     EXPECT_EQ(unknown.code, 2);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <png.h>
+
 namespace art {
 
 namespace {
@@ -17,11 +19,6 @@ void put16(Bytes& b, unsigned v) {
 void put32(Bytes& b, uint32_t v) {
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
-}
-
-void put32_be(Bytes& b, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        b.push_back(static_cast<uint8_t>(v >> shift));
 }
 
 uint8_t to_byte(double v) {
@@ -56,24 +53,6 @@ const Color kEdgeBackdrop = {0.55, 0.57, 0.60, 1};
 Rgb icon_pixel(const Color& c) {
     Color o = mix(kEdgeBackdrop, Color{c.r, c.g, c.b, 1}, c.a);
     return Rgb{to_byte(o.r), to_byte(o.g), to_byte(o.b)};
-}
-
-uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-void put_chunk(Bytes& png, const char* type, const Bytes& data) {
-    put32_be(png, static_cast<uint32_t>(data.size()));
-    Bytes body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    png.insert(png.end(), body.begin(), body.end());
-    put32_be(png, crc32(body.data(), body.size()));
 }
 
 } // namespace
@@ -164,47 +143,54 @@ Bytes encode_bmp(const Canvas& canvas) {
     return file;
 }
 
+namespace {
+
+void append_to_bytes(png_structp png, png_bytep data, png_size_t size) {
+    auto* bytes = static_cast<Bytes*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + size);
+}
+
+// Only plain locals here: libpng reports failure by jumping back to the setjmp.
+bool write_png(png_uint_32 width, png_uint_32 height, png_bytepp rows, Bytes* out) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, append_to_bytes, nullptr);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_rows(png, info, rows);
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
 Bytes encode_png(const Canvas& canvas) {
     const int w = canvas.width(), h = canvas.height();
-    Bytes raw;
-    for (int y = 0; y < h; ++y) {
-        raw.push_back(0); // no filter
+    std::vector<uint8_t> pixels;
+    pixels.reserve(static_cast<size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             Color c = canvas.at(x, y);
             for (double v : {c.r, c.g, c.b, c.a})
-                raw.push_back(to_byte(v));
+                pixels.push_back(to_byte(v));
         }
-    }
-    // zlib stream of stored blocks, with its Adler-32.
-    Bytes z{0x78, 0x01};
-    for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-        size_t n = std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + n >= raw.size() ? 1 : 0);
-        put16(z, static_cast<unsigned>(n));
-        put16(z, static_cast<unsigned>(~n & 0xFFFF));
-        z.insert(z.end(), raw.begin() + static_cast<long>(at),
-                 raw.begin() + static_cast<long>(at + n));
-    }
-    uint32_t a = 1, b = 0;
-    for (uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    put32_be(z, (b << 16) | a);
-
-    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes ihdr;
-    put32_be(ihdr, static_cast<uint32_t>(w));
-    put32_be(ihdr, static_cast<uint32_t>(h));
-    for (uint8_t v : {8, 6, 0, 0, 0}) // 8-bit RGBA, deflate, no filter, no interlace
-        ihdr.push_back(v);
-    put_chunk(png, "IHDR", ihdr);
-    put_chunk(png, "IDAT", z);
-    put_chunk(png, "IEND", {});
-    return png;
+    std::vector<png_bytep> rows(static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y)
+        rows[static_cast<size_t>(y)] = pixels.data() + static_cast<size_t>(y) * w * 4;
+    Bytes out;
+    if (!write_png(static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), rows.data(), &out))
+        return {};
+    return out;
 }
 
 bool write_file(const std::string& path, const Bytes& bytes) {
+    if (bytes.empty())
+        return false; // an encoder failed
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;

@@ -17,7 +17,7 @@ using Bytes = std::vector<uint8_t>;
 Bytes encode_icon(const Canvas& canvas, Canvas* shown = nullptr);
 // A bottom-up 24-bit bitmap; the picture is taken as opaque.
 Bytes encode_bmp(const Canvas& canvas);
-// An RGBA PNG in stored (uncompressed) deflate blocks.
+// An RGBA PNG, through libpng; empty if libpng fails.
 Bytes encode_png(const Canvas& canvas);
 
 bool write_file(const std::string& path, const Bytes& bytes);

@@ -122,15 +122,54 @@ protected:
 };
 
 TEST_F(RescueLibrary, HoldsTheBackgroundAndTheButtonFaces) {
-    // The console's client area: 152 x 78 dialog units of 10-point Arial Bold, that is
-    // 304 x 146 pixels at 96 dpi and 380 x 185 at 120 dpi.
+    // The console's client area at 96 dpi: 152 x 78 dialog units of 10-point Arial Bold.
     SIZE background = bitmap_size(IDB_BACKGROUND);
-    EXPECT_GE(background.cx, 380);
-    EXPECT_GE(background.cy, 185);
+    EXPECT_EQ(background.cx, 304);
+    EXPECT_EQ(background.cy, 146);
     for (int id = IDB_OK_NORMAL; id <= IDB_APPLY_DISABLED; ++id) {
         SIZE face = bitmap_size(id);
         EXPECT_EQ(face.cx, 48) << id;
         EXPECT_EQ(face.cy, 12) << id;
+    }
+}
+
+TEST_F(RescueLibrary, BackgroundEndsInTheDialogFaceColour) {
+    // On larger screens the console outgrows the picture and shows the dialog's face beyond
+    // it: the picture's border is that colour, so nothing ends in a cut.
+    StoredBitmap picture = stored_bitmap(library_, IDB_BACKGROUND);
+    ASSERT_EQ(picture.width, 304);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const long rgb = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    for (int x = 0; x < picture.width; ++x) {
+        EXPECT_EQ(picture.at(x, 0), rgb) << x;
+        EXPECT_EQ(picture.at(x, picture.height - 1), rgb) << x;
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        EXPECT_EQ(picture.at(0, y), rgb) << y;
+        EXPECT_EQ(picture.at(picture.width - 1, y), rgb) << y;
+    }
+}
+
+TEST_F(RescueLibrary, ButtonWordsFitTheElevenRowsShownAt96Dpi) {
+    // At 96 dpi a button is 6 dialog units, 11 pixels, tall: its face's twelfth row is cut
+    // off. That row is then the same under every word of a state, and the rows above are not.
+    const int states[][3] = {{IDB_OK_NORMAL, IDB_CANCEL_NORMAL, IDB_APPLY_NORMAL},
+                             {IDB_OK_PRESSED, IDB_CANCEL_PRESSED, IDB_APPLY_PRESSED},
+                             {IDB_OK_HOVER, IDB_CANCEL_HOVER, IDB_APPLY_HOVER}};
+    for (const auto& faces : states) {
+        StoredBitmap ok = stored_bitmap(library_, faces[0]);
+        ASSERT_EQ(ok.height, 12) << faces[0];
+        for (int other : {faces[1], faces[2]}) {
+            StoredBitmap word = stored_bitmap(library_, other);
+            ASSERT_EQ(word.height, 12) << other;
+            int shown_differences = 0;
+            for (int x = 0; x < ok.width; ++x) {
+                EXPECT_EQ(word.at(x, 11), ok.at(x, 11)) << other << " at " << x;
+                for (int y = 0; y < 11; ++y)
+                    shown_differences += word.at(x, y) != ok.at(x, y);
+            }
+            EXPECT_GT(shown_differences, 20) << faces[0] << " and " << other;
+        }
     }
 }
 

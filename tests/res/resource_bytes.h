@@ -76,4 +76,30 @@ inline std::vector<long> icon_pixels(const StoredIcon& icon) {
     return out;
 }
 
+// The pixels of a 24-bit bitmap resource as 0xRRGGBB, top row first; empty for another form.
+struct StoredBitmap {
+    int width = 0, height = 0;
+    std::vector<long> pixels;
+    long at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+inline StoredBitmap stored_bitmap(HMODULE module, int id) {
+    StoredBitmap out;
+    Bytes b = resource_bytes(module, id, RT_BITMAP);
+    if (b.size() < 40 || u16(b, 14) != 24)
+        return out;
+    const int w = static_cast<int>(u32(b, 4)), h = static_cast<int>(u32(b, 8));
+    const size_t stride = (static_cast<size_t>(w) * 24 + 31) / 32 * 4;
+    if (b.size() < 40 + stride * h)
+        return out;
+    out.width = w;
+    out.height = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = &b[40 + (h - 1 - y) * stride + x * 3];
+            out.pixels.push_back(p[2] << 16 | p[1] << 8 | p[0]);
+        }
+    return out;
+}
+
 } // namespace res_test

@@ -104,6 +104,12 @@ Shape subtract(const Shape& a, const Shape& b) {
                  [a, b](double x, double y) { return a.inside(x, y) && !b.inside(x, y); }};
 }
 
+Shape intersect(const Shape& a, const Shape& b) {
+    return Shape{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                 std::min(a.bottom, b.bottom),
+                 [a, b](double x, double y) { return a.inside(x, y) && b.inside(x, y); }};
+}
+
 Canvas::Canvas(int width, int height, const Color& fill)
     : width_(width), height_(height),
       pixels_(static_cast<size_t>(width) * height,

@@ -40,6 +40,7 @@ Shape arc(double cx, double cy, double r_inner, double r_outer, double dx, doubl
           double half_angle);
 Shape unite(const Shape& a, const Shape& b);
 Shape subtract(const Shape& a, const Shape& b);
+Shape intersect(const Shape& a, const Shape& b);
 
 class Canvas {
 public:

@@ -1,5 +1,8 @@
 #include "artwork.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace art {
 
 namespace {
@@ -9,7 +12,15 @@ const Color kBluetoothInk = rgb(0x1769E0);
 const Color kOffInk = rgb(0x8C949E);
 const Color kSlash = rgb(0xE0443A);
 
-// The Wi-Fi sign: a dot and two arcs opening upwards; `size` is the outer radius.
+void draw_tile(Canvas& c, bool on) {
+    c.fill(rounded_rect(1, 1, 31, 31, 7), on ? rgb(0x4A5D75) : rgb(0x7A828C));
+    c.fill(rounded_rect(2.2, 2.2, 29.8, 29.8, 5.8),
+           on ? vertical_gradient(2, rgb(0xFFFFFF), 30, rgb(0xDCE6F2))
+              : vertical_gradient(2, rgb(0xEDEFF1), 30, rgb(0xCBD0D6)));
+}
+
+} // namespace
+
 void draw_waves(Canvas& c, double cx, double cy, double size, const Color& ink) {
     double w = size * 0.22;
     c.fill(circle(cx, cy, size * 0.17), ink);
@@ -17,7 +28,6 @@ void draw_waves(Canvas& c, double cx, double cy, double size, const Color& ink) 
     c.fill(arc(cx, cy, size * 0.85 - w / 2, size * 0.85 + w / 2, 0, -1, 45), ink);
 }
 
-// The Bluetooth rune, centred at (cx, cy) and `height` tall.
 void draw_rune(Canvas& c, double cx, double cy, double height, double stroke, const Color& ink) {
     double top = cy - height / 2, bottom = cy + height / 2, arm = height * 0.27;
     double right = cx + arm, left = cx - arm;
@@ -28,15 +38,6 @@ void draw_rune(Canvas& c, double cx, double cy, double height, double stroke, co
     s = unite(s, line(right, bottom - height * 0.25, left, bottom - height * 0.72, stroke));
     c.fill(s, ink);
 }
-
-void draw_tile(Canvas& c, bool on) {
-    c.fill(rounded_rect(1, 1, 31, 31, 7), on ? rgb(0x4A5D75) : rgb(0x7A828C));
-    c.fill(rounded_rect(2.2, 2.2, 29.8, 29.8, 5.8),
-           on ? vertical_gradient(2, rgb(0xFFFFFF), 30, rgb(0xDCE6F2))
-              : vertical_gradient(2, rgb(0xEDEFF1), 30, rgb(0xCBD0D6)));
-}
-
-} // namespace
 
 Canvas app_icon(int size) {
     // Drawn on a 32-unit grid, scaled to the size asked for.
@@ -80,14 +81,29 @@ Canvas tray_icon(Radios radios, bool on) {
 }
 
 Canvas check_icon(bool checked, bool small) {
+    // Pixel-exact: a one-pixel frame with its corners cut and a pure white inside, so that the
+    // disabled look's embossing keeps the frame and the cross and drops the inside.
     Canvas c(16, 16);
-    double lo = small ? 3 : 1, hi = small ? 13 : 15;
-    c.fill(rounded_rect(lo, lo, hi, hi, small ? 1.8 : 2.5), rgb(0x3D5A80));
-    c.fill(rounded_rect(lo + 1.2, lo + 1.2, hi - 1.2, hi - 1.2, small ? 0.8 : 1.4),
-           vertical_gradient(lo, rgb(0xFFFFFF), hi, rgb(0xE3EAF3)));
+    const int lo = small ? 3 : 1, hi = small ? 12 : 14;
+    const Color frame = rgb(0x48658D), inside = rgb(0xFFFFFF);
+    for (int y = lo; y <= hi; ++y)
+        for (int x = lo; x <= hi; ++x) {
+            bool edge_x = x == lo || x == hi, edge_y = y == lo || y == hi;
+            if (!(edge_x && edge_y))
+                c.set(x, y, edge_x || edge_y ? frame : inside);
+        }
     if (checked) {
-        double a = small ? 6 : 4.8, b = 16 - a, w = small ? 1.8 : 2.2;
-        c.fill(unite(line(a, a, b, b, w), line(b, a, a, b, w)), rgb(0x1769E0));
+        // Two diagonals, each a full line of pixels with lighter neighbours on both
+        // sides: crisp, and the same turned any way.
+        const int inset = small ? 2 : 3, from = lo + inset, to = hi - inset;
+        const Color ink = rgb(0x1F66D1);
+        for (int y = from; y <= to; ++y)
+            for (int x = from; x <= to; ++x) {
+                int d = std::min(std::abs((x - from) - (y - from)),
+                                 std::abs((x - from) + (y - from) - (to - from)));
+                if (d <= 1)
+                    c.set(x, y, mix(inside, ink, d == 0 ? 1.0 : 0.7));
+            }
     }
     return c;
 }

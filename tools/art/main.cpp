@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <string>
 #include <vector>
@@ -24,22 +25,21 @@ struct IconFile {
 struct ButtonFile {
     const char* name;
     const char* word;
-    int x; // where the console places the button
+    Place at;
     Face face;
 };
 
-constexpr int kButtonTop = 125;
 const ButtonFile kButtons[] = {
-    {"ok_normal.bmp", "OK", 96, Face::Normal},
-    {"ok_pressed.bmp", "OK", 96, Face::Pressed},
-    {"ok_hover.bmp", "OK", 96, Face::Hover},
-    {"cancel_normal.bmp", "Cancel", 165, Face::Normal},
-    {"cancel_pressed.bmp", "Cancel", 165, Face::Pressed},
-    {"cancel_hover.bmp", "Cancel", 165, Face::Hover},
-    {"apply_normal.bmp", "Apply", 232, Face::Normal},
-    {"apply_pressed.bmp", "Apply", 232, Face::Pressed},
-    {"apply_hover.bmp", "Apply", 232, Face::Hover},
-    {"apply_disabled.bmp", "Apply", 232, Face::Disabled},
+    {"ok_normal.bmp", "OK", kOkButton, Face::Normal},
+    {"ok_pressed.bmp", "OK", kOkButton, Face::Pressed},
+    {"ok_hover.bmp", "OK", kOkButton, Face::Hover},
+    {"cancel_normal.bmp", "Cancel", kCancelButton, Face::Normal},
+    {"cancel_pressed.bmp", "Cancel", kCancelButton, Face::Pressed},
+    {"cancel_hover.bmp", "Cancel", kCancelButton, Face::Hover},
+    {"apply_normal.bmp", "Apply", kApplyButton, Face::Normal},
+    {"apply_pressed.bmp", "Apply", kApplyButton, Face::Pressed},
+    {"apply_hover.bmp", "Apply", kApplyButton, Face::Hover},
+    {"apply_disabled.bmp", "Apply", kApplyButton, Face::Disabled},
 };
 
 bool make_directory(const std::string& path) {
@@ -54,8 +54,39 @@ Canvas scaled(const Canvas& in, int k) {
     return out;
 }
 
-// Icons at 1x and 6x over a light and a dark backdrop; then the console with its buttons and
-// check boxes in place, at 2x, and every button face at 4x.
+// The console as its client area shows it at a screen's dots per inch: the picture at the top
+// left, the dialog's face colour beyond, the check-box icons where the boxes centre them and
+// the button faces cut to the buttons' height.
+struct Screen {
+    const char* name;
+    int width, height; // the client area
+    int box_height, button_height;
+};
+const Screen kScreens[] = {
+    {"console-96.png", 304, 146, 19, 11},
+    {"console-120.png", 380, 185, 20, 12},
+    {"console-144.png", 456, 224, 20, 12},
+};
+
+Canvas console_at(const Screen& screen, const Canvas& background, const std::vector<Canvas>& shown,
+                  const std::vector<Canvas>& buttons, const int faces[3]) {
+    Canvas console(screen.width, screen.height, kDialogFace);
+    console.draw(background, 0, 0);
+    const int icon_top = (screen.box_height - 16) / 2;
+    console.draw(shown[1], kWlanBox.x + 3, kWlanBox.y + icon_top);           // checked
+    console.draw(shown[2], kBluetoothBox.x + 3, kBluetoothBox.y + icon_top); // not checked
+    console.draw(shown[3], kDisplayBox.x + 3, kDisplayBox.y + icon_top);     // checked
+    for (int i = 0; i < 3; ++i) {
+        const ButtonFile& file = kButtons[faces[i]];
+        Canvas cut(kButtonWidth, screen.button_height);
+        cut.draw(buttons[static_cast<size_t>(faces[i])], 0, 0);
+        console.draw(cut, file.at.x, file.at.y);
+    }
+    return console;
+}
+
+// Icons at 1x and at 6x (12x for 16 x 16) over a light and a dark backdrop; the console at
+// 96, 120 and 144 dpi, at 2x; every button face at 6x and 1x.
 bool write_previews(const std::string& dir, const std::vector<IconFile>& icons,
                     const std::vector<Canvas>& shown, const Canvas& background,
                     const std::vector<Canvas>& buttons) {
@@ -64,29 +95,29 @@ bool write_previews(const std::string& dir, const std::vector<IconFile>& icons,
     for (int band = 0; band < 2; ++band) {
         int top = band * (cell + 48);
         sheet.fill(rounded_rect(0, top, sheet.width(), top + cell + 48, 0),
-                   band ? rgb(0x202833) : rgb(0xD4D0C8));
+                   band ? rgb(0x202833) : kDialogFace);
         for (size_t i = 0; i < icons.size(); ++i) {
             int left = static_cast<int>(i) * cell;
             sheet.draw(shown[i], left + 8, top + 8);
             sheet.draw(scaled(shown[i], shown[i].width() == 16 ? 12 : 6), left + 8, top + 48);
         }
     }
-    Canvas console = background;
-    for (size_t i = 0; i < buttons.size(); ++i)
-        if (i == 0 || i == 3 || i == 8)
-            console.draw(buttons[i], kButtons[i].x, kButtonTop);
-    console.draw(shown[1], 54, 44);  // Wireless LAN, checked
-    console.draw(shown[2], 54, 72);  // Bluetooth, not checked
-    console.draw(shown[3], 22, 103); // display option, checked
-    Canvas face_sheet(4 * (kButtonWidth + 4) * 4, 3 * (kButtonHeight + 4) * 4, rgb(0xFFFFFF));
+    bool ok = write_file(dir + "/icons.png", encode_png(sheet));
+    const int faces[][3] = {{0, 3, 6}, {2, 4, 9}}; // all normal; hover, pressed, disabled
+    for (size_t s = 0; s < std::size(kScreens); ++s)
+        ok &=
+            write_file(dir + "/" + kScreens[s].name,
+                       encode_png(scaled(
+                           console_at(kScreens[s], background, shown, buttons, faces[s == 1]), 2)));
+    const int pitch_x = kButtonWidth * 6 + 12, pitch_y = kButtonHeight * 6 + 12;
+    Canvas face_sheet(4 * pitch_x + 8, 3 * pitch_y + 8 + 3 * (kButtonHeight + 4), kDialogFace);
     for (size_t i = 0; i < buttons.size(); ++i) {
         int col = i < 9 ? static_cast<int>(i % 3) : 3, row = i < 9 ? static_cast<int>(i / 3) : 2;
-        face_sheet.draw(scaled(buttons[i], 4), col * (kButtonWidth + 4) * 4,
-                        row * (kButtonHeight + 4) * 4);
+        face_sheet.draw(scaled(buttons[i], 6), 8 + col * pitch_x, 8 + row * pitch_y);
+        face_sheet.draw(buttons[i], 8 + col * (kButtonWidth + 4),
+                        3 * pitch_y + 8 + row * (kButtonHeight + 4));
     }
-    return write_file(dir + "/icons.png", encode_png(sheet)) &&
-           write_file(dir + "/console.png", encode_png(scaled(console, 2))) &&
-           write_file(dir + "/buttons.png", encode_png(face_sheet));
+    return ok && write_file(dir + "/buttons.png", encode_png(face_sheet));
 }
 
 // The program's icon for the desktop: DIR/<n>x<n>/apps/radiodeck.png in the layout of the
@@ -139,7 +170,7 @@ int main(int argc, char** argv) {
     ok &= write_file(out + "/background.bmp", encode_bmp(background));
     std::vector<Canvas> buttons;
     for (const ButtonFile& b : kButtons) {
-        buttons.push_back(button_face(background, b.x, kButtonTop, b.word, b.face));
+        buttons.push_back(button_face(background, b.at, b.word, b.face));
         ok &= write_file(out + "/" + b.name, encode_bmp(buttons.back()));
     }
     if (argc == 4)

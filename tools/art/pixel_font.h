@@ -1,5 +1,6 @@
-// A tiny proportional pixel font for the words on the console's pictures: capitals seven
-// pixels high, lower case with a five-pixel x-height and two-pixel descenders.
+// A tiny proportional pixel font for the words on the console's buttons: capitals seven
+// pixels high, lower case with a five-pixel x-height and one-pixel descenders, so that a word
+// fits between the borders of a face eleven pixels tall.
 #pragma once
 
 #include "canvas.h"
@@ -9,7 +10,7 @@
 namespace art {
 
 constexpr int kFontAscent = 7;  // rows above the baseline
-constexpr int kFontHeight = 9;  // with descenders
+constexpr int kFontHeight = 8;  // with descenders
 constexpr int kFontSpacing = 1; // blank columns between letters
 
 // Width in pixels of `text` drawn at `scale`; letters the font lacks count as blanks.

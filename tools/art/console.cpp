@@ -32,8 +32,8 @@ void draw_banner(Canvas& c) {
     }
     // The program's sign and name.
     draw_waves(c, 24, 27, 14, rgb(0xFFFFFF));
-    draw_stroke_text(c, "Radiodeck", 43, 13.5, 12, 1.9, rgb(0x08204A, 0.5));
-    draw_stroke_text(c, "Radiodeck", 42, 12.5, 12, 1.9, rgb(0xFFFFFF));
+    draw_stroke_text(c, "Radiodeck", 43, 13.5, 12, 2.1, rgb(0x08204A, 0.5));
+    draw_stroke_text(c, "Radiodeck", 42, 12.5, 12, 2.1, rgb(0xFFFFFF));
 }
 
 void draw_card(Canvas& c) {
@@ -89,8 +89,8 @@ Canvas button_face(const Canvas& background, Place at, const std::string& word, 
     c.fill(rounded_rect(0, 0, kButtonWidth, bottom, 3), rgb(look.border));
     c.fill(rounded_rect(1, 1, kButtonWidth - 1, bottom - 1, 2),
            vertical_gradient(1, rgb(look.top), bottom - 1, rgb(look.bottom)));
-    const int text_x = (kButtonWidth - text_width(word)) / 2;
-    draw_text(c, word, text_x, 2, rgb(look.ink));
+    const int text_x = (kButtonWidth - text_width(word, true)) / 2;
+    draw_text(c, word, text_x, 2, rgb(look.ink), true);
     return c;
 }
 

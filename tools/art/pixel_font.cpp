@@ -41,25 +41,32 @@ int glyph_width(char ch) {
 
 } // namespace
 
-int text_width(std::string_view text, int scale) {
+int text_width(std::string_view text, bool bold) {
     int w = 0;
     for (size_t i = 0; i < text.size(); ++i)
-        w += glyph_width(text[i]) + (i + 1 < text.size() ? kFontSpacing : 0);
-    return w * scale;
+        w += glyph_width(text[i]) + bold + (i + 1 < text.size() ? kFontSpacing : 0);
+    return w;
 }
 
-void draw_text(Canvas& canvas, std::string_view text, int x, int y, const Color& color, int scale) {
+void draw_text(Canvas& canvas, std::string_view text, int x, int y, const Color& color, bool bold) {
     for (char ch : text) {
         if (const Glyph* g = find_glyph(ch)) {
             for (int row = 0; row < kFontHeight; ++row)
-                for (int col = 0; g->rows[row][col]; ++col)
-                    if (g->rows[row][col] == '#')
-                        for (int sy = 0; sy < scale; ++sy)
-                            for (int sx = 0; sx < scale; ++sx)
-                                canvas.blend_pixel(x + col * scale + sx, y + row * scale + sy,
-                                                   color);
+                for (int col = 0; g->rows[row][col]; ++col) {
+                    // Ink laid once per pixel, so that bold strokes keep the colour's opacity.
+                    bool ink = g->rows[row][col] == '#' ||
+                               (bold && col > 0 && g->rows[row][col - 1] == '#');
+                    if (ink)
+                        canvas.blend_pixel(x + col, y + row, color);
+                }
+            if (bold && g->rows[0][0])
+                for (int row = 0; row < kFontHeight; ++row) {
+                    int last = static_cast<int>(std::string(g->rows[row]).size()) - 1;
+                    if (g->rows[row][last] == '#')
+                        canvas.blend_pixel(x + last + 1, y + row, color);
+                }
         }
-        x += (glyph_width(ch) + kFontSpacing) * scale;
+        x += glyph_width(ch) + bold + kFontSpacing;
     }
 }
 

@@ -13,11 +13,11 @@ constexpr int kFontAscent = 7;  // rows above the baseline
 constexpr int kFontHeight = 8;  // with descenders
 constexpr int kFontSpacing = 1; // blank columns between letters
 
-// Width in pixels of `text` drawn at `scale`; letters the font lacks count as blanks.
-int text_width(std::string_view text, int scale = 1);
-// Draws `text` with its top-left (the top of the capitals) at (x, y), each font pixel a
-// `scale` x `scale` square.
+// Width in pixels of `text`; letters the font lacks count as blanks. Bold letters are each
+// drawn twice, the second one pixel to the right, and so are one pixel wider.
+int text_width(std::string_view text, bool bold = false);
+// Draws `text` with its top-left (the top of the capitals) at (x, y).
 void draw_text(Canvas& canvas, std::string_view text, int x, int y, const Color& color,
-               int scale = 1);
+               bool bold = false);
 
 } // namespace art

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -78,6 +79,37 @@ Fd open_lock(bool create) {
     return Fd(fd);
 }
 
+// The lock file stays open while the machine root stays the same, one per thread: each call
+// then costs its flock only. A forked child opens its own, since a flock belongs to the open
+// file and a shared one would let parent and child hold the exclusive lock together.
+struct KeptLock {
+    std::string path;
+    Fd fd{};
+    bool writable = false;
+};
+
+thread_local KeptLock kept_lock;
+
+void forget_kept_lock() {
+    kept_lock = KeptLock{};
+}
+
+// The open lock file, read-write (a writer's, which creates it) or read-only where only that
+// is allowed; -1 when there is none yet and `create` is false.
+int held_lock(bool create) {
+    static bool fork_handler = pthread_atfork(nullptr, nullptr, forget_kept_lock) == 0;
+    (void)fork_handler;
+    std::string path = machine_path("registry.lock").string();
+    if (kept_lock.path != path || kept_lock.fd.get() < 0 || (create && !kept_lock.writable)) {
+        Fd fd = open_lock(create);
+        if (fd.get() < 0)
+            return -1;
+        bool writable = (::fcntl(fd.get(), F_GETFL) & O_ACCMODE) == O_RDWR;
+        kept_lock = KeptLock{path, std::move(fd), writable};
+    }
+    return kept_lock.fd.get();
+}
+
 uint64_t write_count(int lock_fd) {
     uint64_t n = 0;
     if (lock_fd < 0 || ::pread(lock_fd, &n, sizeof n, 0) != sizeof n)
@@ -102,11 +134,21 @@ struct Version {
     }
 };
 
-std::optional<Version> version_of(const std::filesystem::path& path, int lock_fd) {
+// `seen` is the file's status when the caller has just looked; `writes` the count when known.
+std::optional<Version> version_of(const std::filesystem::path& path, int lock_fd,
+                                  const struct stat* seen = nullptr,
+                                  std::optional<uint64_t> writes = std::nullopt) {
     struct stat st {};
-    if (lock_fd < 0 || ::stat(path.c_str(), &st) != 0)
+    if (seen)
+        st = *seen;
+    if (lock_fd < 0 || (!seen && ::stat(path.c_str(), &st) != 0))
         return std::nullopt;
-    return Version{write_count(lock_fd), st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    return Version{writes ? *writes : write_count(lock_fd),
+                   st.st_dev,
+                   st.st_ino,
+                   st.st_size,
+                   st.st_mtim,
+                   st.st_ctim};
 }
 
 // The last hive read or written, shared with callers that only read it.
@@ -133,8 +175,9 @@ void remember(const std::filesystem::path& path, std::optional<Version> version,
     cache = Cache{path.string(), version, std::move(hive)};
 }
 
-LONG load(const std::filesystem::path& path, int lock_fd, std::shared_ptr<const Key>& out) {
-    std::optional<Version> version = version_of(path, lock_fd);
+LONG load(const std::filesystem::path& path, int lock_fd, std::shared_ptr<const Key>& out,
+          const struct stat* seen = nullptr) {
+    std::optional<Version> version = version_of(path, lock_fd, seen);
     if (auto hive = cached(path, version)) {
         out = std::move(hive);
         return ERROR_SUCCESS;
@@ -196,23 +239,34 @@ bool set_aside(const std::filesystem::path& path, LONG status) {
 }
 
 // The file's final target: a symlinked registry is read and written through to it.
-std::filesystem::path registry_target() {
+// `seen`, when given, is set to the target's status, or left null when the look failed.
+std::filesystem::path registry_target(const struct stat** seen = nullptr) {
+    thread_local struct stat st;
     std::filesystem::path path = registry_file_path();
     std::error_code ec;
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(path, ec); ++hops) {
-        std::filesystem::path target = std::filesystem::read_symlink(path, ec);
-        if (ec)
+    bool looked = false;
+    for (int hops = 0; hops < 40; ++hops) {
+        looked = ::lstat(path.c_str(), &st) == 0;
+        if (!looked || !S_ISLNK(st.st_mode))
             break;
+        std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            looked = false;
+            break;
+        }
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
+    if (seen)
+        *seen = looked && !S_ISLNK(st.st_mode) ? &st : nullptr;
     return path;
 }
 
 // A load that recovers a damaged file. `exclusive` tells whether the caller already holds
 // the exclusive lock; a reader takes it for the move.
 LONG load_recovering(int lock_fd, bool exclusive, std::shared_ptr<const Key>& out) {
-    std::filesystem::path path = registry_target();
-    LONG status = load(path, lock_fd, out);
+    const struct stat* seen = nullptr;
+    std::filesystem::path path = registry_target(&seen);
+    LONG status = load(path, lock_fd, out, seen);
     if (status == ERROR_ACCESS_DENIED) {
         report_once(path.string() +
                     " cannot be read (permissions, or not a regular file): it stays where it "
@@ -241,19 +295,26 @@ LONG load_recovering(int lock_fd, bool exclusive, std::shared_ptr<const Key>& ou
 LONG store(int lock_fd, const Key& hive) {
     std::filesystem::path path = registry_target();
     std::string text = format_reg_file(hive, std::string(kRootName));
-    // Temporary files of a writer killed midway are removed by the next one.
-    remove_stale_temporaries(path);
+    // The lock file's second word is set while a writer has a temporary file: one killed
+    // midway leaves it set, and the next writer removes what it left.
+    uint64_t words[2] = {0, 0};
+    [[maybe_unused]] ssize_t n = ::pread(lock_fd, words, sizeof words, 0);
+    if (words[1] != 0)
+        remove_stale_temporaries(path);
+    const uint64_t writing = 1;
+    n = ::pwrite(lock_fd, &writing, sizeof writing, sizeof(uint64_t));
     // Only the holder of the exclusive lock writes; a reader sees the old or the new hive.
     // Every process sees the change when this returns; the fsync waits for the loop turn.
     DWORD error = replace_file(path, text, Durability::LoopTurn);
+    words[0] += error == ERROR_SUCCESS;
+    words[1] = 0;
+    n = ::pwrite(lock_fd, words, sizeof words, 0);
     if (error != ERROR_SUCCESS)
         return error == ERROR_ACCESS_DENIED || error == ERROR_NOT_ENOUGH_MEMORY ||
                        error == ERROR_DISK_FULL
                    ? error
                    : ERROR_CANTWRITE;
-    uint64_t writes = write_count(lock_fd) + 1;
-    [[maybe_unused]] ssize_t n = ::pwrite(lock_fd, &writes, sizeof writes, 0);
-    remember(path, version_of(path, lock_fd), std::make_shared<const Key>(hive));
+    remember(path, version_of(path, lock_fd, nullptr, words[0]), std::make_shared<const Key>(hive));
     return ERROR_SUCCESS;
 }
 
@@ -284,27 +345,33 @@ std::vector<std::filesystem::path> set_aside_registry_files() {
 }
 
 LONG read_hive(const std::function<LONG(const Key&)>& fn) {
-    Fd lock_fd = open_lock(false);
-    if (lock_fd.get() >= 0)
-        lock(lock_fd.get(), LOCK_SH);
+    int lock_fd = held_lock(false);
+    if (lock_fd >= 0)
+        lock(lock_fd, LOCK_SH);
     std::shared_ptr<const Key> hive;
-    LONG status = load_recovering(lock_fd.get(), false, hive);
-    if (lock_fd.get() >= 0)
-        lock(lock_fd.get(), LOCK_UN);
+    LONG status = load_recovering(lock_fd, false, hive);
+    if (lock_fd >= 0)
+        lock(lock_fd, LOCK_UN);
     return status == ERROR_SUCCESS ? fn(*hive) : status;
 }
 
 LONG modify_hive(const std::function<LONG(Key&, bool&)>& fn) {
-    std::error_code ec;
-    std::filesystem::create_directories(machine_root(), ec);
-    Fd lock_fd = open_lock(true);
-    if (lock_fd.get() < 0)
+    int lock_fd = held_lock(false);
+    if (lock_fd < 0 || !kept_lock.writable) {
+        std::error_code ec;
+        std::filesystem::create_directories(machine_root(), ec);
+        lock_fd = held_lock(true);
+    }
+    if (lock_fd < 0)
         return error_from_errno(errno, ERROR_CANTWRITE);
-    if (!lock(lock_fd.get(), LOCK_EX))
+    if (!lock(lock_fd, LOCK_EX))
         return ERROR_CANTWRITE;
-    // Closing lock_fd on return releases the lock.
+    struct Unlock {
+        int fd;
+        ~Unlock() { lock(fd, LOCK_UN); }
+    } unlock{lock_fd};
     std::shared_ptr<const Key> current;
-    LONG status = load_recovering(lock_fd.get(), true, current);
+    LONG status = load_recovering(lock_fd, true, current);
     if (status != ERROR_SUCCESS)
         return status;
     Key hive = *current;
@@ -312,7 +379,7 @@ LONG modify_hive(const std::function<LONG(Key&, bool&)>& fn) {
     status = fn(hive, changed);
     if (status != ERROR_SUCCESS || !changed)
         return status;
-    return store(lock_fd.get(), hive);
+    return store(lock_fd, hive);
 }
 
 bool hive_writable_by_permissions() {

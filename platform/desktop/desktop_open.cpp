@@ -127,11 +127,15 @@ bool header_sound(const TableHeader& h) {
 
 // Whether the table file has its size and header; read through the file, so that a table
 // truncated under the mapping is never touched through it.
+// Once mapped, a table of the right size is read through the mapping: one system call a lock.
 bool Desktop::table_sound() const {
     struct stat st {};
     TableHeader h{};
-    return ::fstat(table_fd_, &st) == 0 && static_cast<size_t>(st.st_size) == kTableBytes &&
-           ::pread(table_fd_, &h, sizeof h, 0) == static_cast<ssize_t>(sizeof h) && header_sound(h);
+    if (::fstat(table_fd_, &st) != 0 || static_cast<size_t>(st.st_size) != kTableBytes)
+        return false;
+    if (header_)
+        return header_sound(*header_);
+    return ::pread(table_fd_, &h, sizeof h, 0) == static_cast<ssize_t>(sizeof h) && header_sound(h);
 }
 
 // Under the exclusive lock: a new, empty table in place of a missing or damaged one. A table

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <fcntl.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -32,6 +35,33 @@ bool starts_with(const fs::path& path, const fs::path& prefix) {
     return end == prefix.end();
 }
 
+// A path with its links resolved: an existing one through its descriptor (three system calls,
+// where a walk takes one or two per component), a missing one as far as it exists.
+fs::path real_form(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd >= 0) {
+        char target[PATH_MAX];
+        std::string link = "/proc/self/fd/" + std::to_string(fd);
+        ssize_t n = ::readlink(link.c_str(), target, sizeof target);
+        ::close(fd);
+        if (n > 0 && static_cast<size_t>(n) < sizeof target && target[0] == '/')
+            return fs::path(std::string(target, static_cast<size_t>(n)));
+    }
+    std::error_code ec;
+    return fs::weakly_canonical(path, ec);
+}
+
+// The resolved form of drive_c, looked up once per machine root (one per process outside
+// tests): each look costs a system call per component of its path.
+fs::path resolved(const fs::path& c) {
+    thread_local fs::path named, real;
+    if (c != named) {
+        real = real_form(c);
+        named = c;
+    }
+    return real;
+}
+
 // The part of a host path below drive_c, if it lies there. The machine root may be named
 // through a symbolic link while the host reports the physical path (getcwd), so the
 // comparison falls back to the resolved forms.
@@ -40,10 +70,9 @@ std::optional<fs::path> below_drive_c(const fs::path& host) {
     fs::path path = fs::absolute(host).lexically_normal();
     if (starts_with(path, c))
         return path.lexically_relative(c);
-    std::error_code ec;
-    fs::path real_c = fs::weakly_canonical(c, ec);
-    fs::path real_path = fs::weakly_canonical(path, ec);
-    if (!ec && starts_with(real_path, real_c))
+    fs::path real_c = resolved(c);
+    fs::path real_path = real_form(path);
+    if (!real_c.empty() && !real_path.empty() && starts_with(real_path, real_c))
         return real_path.lexically_relative(real_c);
     return std::nullopt;
 }
@@ -91,6 +120,23 @@ fs::path resolve_components(fs::path base, const std::string& rest, const fs::pa
             part.clear();
         } else {
             part += rest[i];
+        }
+    }
+    // Most names are spelled as on disk: when the whole path (or all but its last name, for a
+    // file about to be made) exists as written, each of its names matched exactly, which
+    // find_entry would have found one look at a time.
+    bool plain = std::none_of(parts.begin(), parts.end(),
+                              [](const std::string& p) { return p == "." || p == ".."; });
+    if (plain && !parts.empty()) {
+        fs::path whole = base;
+        for (const std::string& name : parts)
+            whole /= name;
+        std::error_code ec;
+        if (fs::exists(whole, ec))
+            return whole;
+        if (fs::is_directory(whole.parent_path(), ec)) {
+            std::optional<std::string> last = find_entry(whole.parent_path(), parts.back());
+            return whole.parent_path() / last.value_or(parts.back());
         }
     }
     bool on_disk = true; // once a component is missing, the rest cannot be matched

@@ -192,7 +192,12 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
         return ERROR_INVALID_PARAMETER;
     std::vector<BYTE> data(lpData, lpData + (lpData ? cbData : 0));
     return change_key(hKey, KEY_SET_VALUE, [&](Key& key, bool& changed) {
-        key.set_value(lpValueName ? lpValueName : "", dwType, std::move(data));
+        std::string_view name = lpValueName ? lpValueName : "";
+        // A value set again as it stands leaves the file alone: nobody could tell a rewrite.
+        const platform::reg::Value* now = key.find_value(name);
+        if (now && now->name == name && now->type == dwType && now->data == data)
+            return LONG(ERROR_SUCCESS);
+        key.set_value(name, dwType, std::move(data));
         changed = true;
         return LONG(ERROR_SUCCESS);
     });

@@ -5,7 +5,11 @@
 #include "paths.h"
 #include "profile_text.h"
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
+#include <sys/stat.h>
+#include <time.h>
 #include <string>
 #include <vector>
 
@@ -26,14 +30,55 @@ struct Loaded {
     bool found = false;
 };
 
+// The files read last, with what identified their version: a program reads the same few
+// settings again and again, and a look at the file's status is all an unchanged one costs.
+// A writer replaces the file (a new inode); a person's edit changes its times or size.
+struct Read {
+    fs::path path;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{}, ctime{};
+    platform::ProfileText profile;
+
+    bool same(const struct stat& st) const {
+        return dev == st.st_dev && ino == st.st_ino && size == st.st_size &&
+               mtime.tv_sec == st.st_mtim.tv_sec && mtime.tv_nsec == st.st_mtim.tv_nsec &&
+               ctime.tv_sec == st.st_ctim.tv_sec && ctime.tv_nsec == st.st_ctim.tv_nsec;
+    }
+};
+
+constexpr size_t kFilesKept = 8;
+
 Loaded load(LPCSTR file_name) {
+    thread_local std::deque<Read> kept;
     Loaded loaded;
-    if (auto path = profile_path(file_name)) {
-        DWORD error = ERROR_SUCCESS;
-        if (auto content = platform::read_whole_file(*path, error)) {
-            loaded.profile = platform::ProfileText::parse(*content);
-            loaded.found = true;
-        }
+    auto path = profile_path(file_name);
+    struct stat st {};
+    // Only regular files are read (a FIFO or device is refused as read_whole_file does).
+    if (!path || ::stat(path->c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return loaded;
+    auto it =
+        std::find_if(kept.begin(), kept.end(), [&](const Read& r) { return r.path == *path; });
+    if (it != kept.end() && it->same(st))
+        return Loaded{it->profile, true};
+    if (it != kept.end())
+        kept.erase(it);
+    DWORD error = ERROR_SUCCESS;
+    auto content = platform::read_whole_file(*path, error);
+    if (!content)
+        return loaded;
+    loaded.profile = platform::ProfileText::parse(*content);
+    loaded.found = true;
+    // File times tick coarsely: a file written within the last tick could be written again
+    // with the same times, so only one older than that is kept.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    if (now.tv_sec - st.st_mtim.tv_sec >= 2) {
+        kept.push_front(
+            Read{*path, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, loaded.profile});
+        if (kept.size() > kFilesKept)
+            kept.pop_back();
     }
     return loaded;
 }

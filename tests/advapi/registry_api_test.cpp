@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -325,6 +327,27 @@ TEST_F(RegistryApi, ADamagedFileIsSetAsideAndAFreshRegistryStarts) {
                                   slurp((root() / aside[1]).string())};
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, (std::vector<std::string>{corrupt, "garbage"}));
+}
+
+// A writer killed between its temporary file and the rename leaves both the file and the mark
+// it set in the lock file; the next writer removes the file.
+TEST_F(RegistryApi, TheNextWriterRemovesWhatAKilledWriterLeft) {
+    HKEY key = create_key("Software\\ZEB0100");
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(set_dword(key, "Value", 1), ERROR_SUCCESS);
+    const std::filesystem::path left = root() / ".registry.reg.Ab12Cd";
+    std::ofstream(left) << "half a registry";
+    int fd = open((root() / "registry.lock").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const uint64_t writing = 1;
+    ASSERT_EQ(pwrite(fd, &writing, sizeof writing, 8), 8);
+    close(fd);
+    ASSERT_EQ(set_dword(key, "Value", 3), ERROR_SUCCESS);
+    EXPECT_FALSE(std::filesystem::exists(left));
+    DWORD value = 0;
+    EXPECT_EQ(get_dword(key, "Value", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, 3u);
+    RegCloseKey(key);
 }
 
 // A registry kept elsewhere through a link stays there: writes go through the link.

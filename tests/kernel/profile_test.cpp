@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -192,6 +193,33 @@ TEST_F(KernelProfile, SpecialFilesAreRefusedAndLinksWrittenThrough) {
     ASSERT_TRUE(WritePrivateProfileStringA("new", "key", "1", (root() / "link.ini").c_str()));
     EXPECT_TRUE(fs::is_symlink(root() / "link.ini"));
     EXPECT_NE(file_text().find("[new]\nkey=1\n"), std::string::npos) << file_text();
+}
+
+// A file read before, and so kept, is read afresh after any change: a person's edit in place
+// of the same size, a program's replacement, a removal.
+TEST_F(KernelProfile, AFileReadBeforeIsSeenAfreshAfterAChange) {
+    const fs::path file = root() / "kept.ini";
+    auto age = [&] {
+        timespec old[2] = {{1000000000, 0}, {1000000000, 0}}; // long before any tick of now
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
+    };
+    auto value = [&] {
+        char buffer[16];
+        GetPrivateProfileStringA("s", "k", "none", buffer, sizeof buffer, file.c_str());
+        return std::string(buffer);
+    };
+    std::ofstream(file) << "[s]\nk=one\n";
+    age();
+    EXPECT_EQ(value(), "one");
+    EXPECT_EQ(value(), "one");
+    std::ofstream(file, std::ios::trunc) << "[s]\nk=two\n";
+    EXPECT_EQ(value(), "two");
+    age();
+    EXPECT_EQ(value(), "two");
+    ASSERT_TRUE(WritePrivateProfileStringA("s", "k", "six", file.c_str()));
+    EXPECT_EQ(value(), "six");
+    fs::remove(file);
+    EXPECT_EQ(value(), "none");
 }
 
 TEST_F(KernelProfile, WritesThatWouldCorruptTheFileAreRefused) {

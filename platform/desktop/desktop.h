@@ -114,6 +114,14 @@ void desktop_take_posts();
 // (the tray's icons).
 void desktop_signal_change();
 
+// After a damaged window table or tray file was rebuilt, every process of the desktop (this
+// one included) publishes again what it had there: this asks them to (desktop_wire::
+// kRepublishWake), and each runs its republish hooks from its wait.
+void desktop_announce_rebuild();
+// What the window manager and the shell run then: publish every window, add every tray icon
+// that is missing. A hook is added once.
+void desktop_add_republish_hook(void (*hook)());
+
 // For tools and tests: the file rewritten at every change of the table (watch it with
 // inotify), and the socket of the process that owns a window.
 std::optional<std::filesystem::path> desktop_change_file();

@@ -140,7 +140,8 @@ bool Desktop::table_sound() const {
 
 // Under the exclusive lock: a new, empty table in place of a missing or damaged one. A table
 // that another process truncated or overwrote would otherwise lock out every new process and
-// fault every process that has it mapped. Windows kept in the damaged table are lost.
+// fault every process that has it mapped. The processes whose windows were in the damaged
+// table publish them again when told.
 void Desktop::rebuild_table() {
     struct stat st {};
     bool had_table = ::fstat(table_fd_, &st) == 0 && st.st_size != 0;
@@ -157,6 +158,8 @@ void Desktop::rebuild_table() {
             std::fprintf(stderr, "platform: the window table in %s was damaged and is rebuilt\n",
                          dir_.c_str());
         told = true;
+        // Every process's windows went with it: each publishes them again.
+        announce_rebuild(*this);
     }
 }
 

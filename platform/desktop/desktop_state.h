@@ -100,6 +100,14 @@ private:
     friend struct DesktopHolder;
 };
 
+// Takes the free slot of a window this process holds again, after a rebuild of the table;
+// under the exclusive lock. Null when another window has the slot now.
+desktop_wire::Slot* retake(Desktop& d, HWND hwnd);
+// Asks every process of the desktop to publish again (desktop_wire::kRepublishWake).
+void announce_rebuild(Desktop& d);
+// Runs the republish hooks: a request to publish again arrived.
+void run_republish_hooks();
+
 // A snapshot of a live slot as a DesktopWindow.
 DesktopWindow window_of(const desktop_wire::Slot& s, uint32_t index);
 

@@ -6,8 +6,10 @@
 
 #include "message_rules.h"
 
+#include "platform/kernel/trace.h"
 #include "platform/kernel/wait.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,11 +106,22 @@ int Desktop::send_socket() {
 }
 
 void Desktop::drain_socket() {
-    // The datagrams only wake the wait; what they announce is in the queue.
+    // The datagrams only wake the wait; what they announce is in the queue, but for the
+    // request to publish again.
     char wake[64];
-    while (::recv(recv_fd_, wake, sizeof wake, MSG_DONTWAIT) >= 0 || errno == EINTR) {
+    bool republish = false;
+    for (;;) {
+        ssize_t n = ::recv(recv_fd_, wake, sizeof wake, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        republish |= n == sizeof kRepublishWake &&
+                     std::memcmp(wake, kRepublishWake, sizeof kRepublishWake) == 0;
     }
     take_posts();
+    if (republish)
+        run_republish_hooks();
 }
 
 void Desktop::take_posts() {
@@ -144,9 +157,63 @@ void Desktop::take_posts() {
     taking_ = false;
 }
 
+namespace {
+
+std::vector<void (*)()>& republish_hooks() {
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+} // namespace
+
+void run_republish_hooks() {
+    trace(TraceChannel::desktop, "publishing again after a rebuild");
+    for (auto hook : republish_hooks())
+        hook();
+}
+
+namespace {
+
+// A process's socket is named "<pid>.<start time>"; its queue file has a suffix.
+bool is_socket_name(const std::string& name) {
+    size_t dot = name.find('.');
+    return dot != 0 && dot != std::string::npos && dot + 1 < name.size() &&
+           name.find_first_not_of("0123456789.") == std::string::npos &&
+           name.find('.', dot + 1) == std::string::npos;
+}
+
+} // namespace
+
+void announce_rebuild(Desktop& d) {
+    int fd = d.send_socket();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(d.directory(), ec)) {
+        if (!is_socket_name(entry.path().filename().string()))
+            continue;
+        sockaddr_un addr;
+        if (fd < 0 || !socket_address(entry.path(), addr))
+            continue;
+        while (::sendto(fd, kRepublishWake, sizeof kRepublishWake, MSG_NOSIGNAL | MSG_DONTWAIT,
+                        reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 &&
+               errno == EINTR) {
+        }
+    }
+}
+
 } // namespace platform::desktop_detail
 
 namespace platform {
+
+void desktop_announce_rebuild() {
+    if (desktop_detail::Desktop* d = desktop_detail::Desktop::current())
+        desktop_detail::announce_rebuild(*d);
+}
+
+void desktop_add_republish_hook(void (*hook)()) {
+    auto& hooks = desktop_detail::republish_hooks();
+    if (std::find(hooks.begin(), hooks.end(), hook) == hooks.end())
+        hooks.push_back(hook);
+}
 
 using desktop_detail::Desktop;
 using namespace desktop_wire;

@@ -112,6 +112,13 @@ static_assert(sizeof(QueueHeader) == 64);
 
 constexpr size_t kQueueBytes = sizeof(QueueHeader) + kQueueCapacity * kEntryBytes;
 
+// ---- Publish again: a datagram of these four bytes on a process's socket. ----
+// Sent to every process of the desktop by whoever rebuilt a damaged window table or tray
+// file: what the processes had published there is gone, and each publishes its windows and
+// tray icons again (a window keeps its handle where its slot is still free). Any process of
+// the user may send it; its worst effect is a needless publish. Other datagrams only wake.
+constexpr char kRepublishWake[4] = {'R', 'D', 'R', 'P'};
+
 // ---- A posted message: one entry of the owner's queue. ----
 // The owner drops an entry of another size, magic or version, one for a window that is not
 // its own, and a message that another process may not post (below).

@@ -139,6 +139,28 @@ void fill(Slot& s, const DesktopWindow& w) {
     copy_bounded(s.title, sizeof s.title, w.title);
 }
 
+} // namespace
+
+// A window this process holds whose slot a rebuilt table lost: taken again with the same
+// handle while the slot is free; null when another window has it now.
+Slot* retake(Desktop& d, HWND hwnd) {
+    uint32_t v = handle_value(hwnd);
+    if (!is_table_handle(v))
+        return nullptr;
+    uint32_t index = desktop_wire::slot_of(v);
+    Slot& s = d.slot(index);
+    if (s.state != kSlotFree)
+        return nullptr;
+    std::memset(&s, 0, sizeof s);
+    s.state = kSlotUsed;
+    s.generation = v >> 16;
+    s.pid = d.own_pid();
+    s.start_time = d.own_start();
+    return &s;
+}
+
+namespace {
+
 // The windows that `pick` selects, in table order; only live ones when `verified`.
 template <typename Pick>
 std::vector<DesktopWindow> collect(Desktop& d, Pick pick, bool verified = true) {
@@ -223,7 +245,11 @@ void desktop_publish(const std::vector<DesktopWindow>& windows, const std::vecto
         return;
     Desktop::Lock lock(*d, true);
     for (const DesktopWindow& w : windows) {
-        Slot* s = desktop_holds(w.handle) ? d->slot_of(w.handle) : nullptr;
+        if (!desktop_holds(w.handle))
+            continue;
+        Slot* s = d->slot_of(w.handle);
+        if (!s)
+            s = desktop_detail::retake(*d, w.handle);
         if (s && s->pid == d->own_pid())
             desktop_detail::fill(*s, w);
     }

@@ -87,6 +87,27 @@ std::map<std::pair<uint32_t, UINT>, TrayEntry>& own_icons() {
     return own.icons;
 }
 
+// After a damaged tray file was started afresh: this process's icons that the table lost are
+// added again, as a shell's icons come back when the taskbar restarts.
+void restore_own_icons() {
+    auto& own = own_icons();
+    if (own.empty())
+        return;
+    platform::update_tray([&](std::vector<TrayEntry>& all) {
+        bool added = false;
+        for (const auto& [key, entry] : own) {
+            bool listed = std::any_of(all.begin(), all.end(), [&](const TrayEntry& e) {
+                return e.owner == key.first && e.id == key.second;
+            });
+            if (!listed && all.size() < platform::tray_wire::kMaxIcons) {
+                all.push_back(entry);
+                added = true;
+            }
+        }
+        return added;
+    });
+}
+
 BOOL fail(DWORD error) {
     SetLastError(error);
     return FALSE;
@@ -106,6 +127,11 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
     const NOTIFYICONDATAA data = *lpData;
     uint32_t owner = handle_value(data.hWnd);
     DWORD error = ERROR_INVALID_PARAMETER;
+    static const bool restoring = [] {
+        platform::desktop_add_republish_hook(restore_own_icons);
+        return true;
+    }();
+    (void)restoring;
     std::optional<TrayEntry> changed;
     bool done = platform::update_tray([&](std::vector<TrayEntry>& all) {
         // Icons of windows that are gone go first: their owners cannot delete them.

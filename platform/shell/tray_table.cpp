@@ -74,29 +74,40 @@ std::vector<TrayEntry> read_tray() {
     auto bytes = read_whole_file(*path, error);
     if (!bytes)
         return {};
-    return parse_tray(*bytes).value_or(std::vector<TrayEntry>{});
+    auto entries = parse_tray(*bytes);
+    // The first to see a damaged table starts it afresh, and the owners add their icons again.
+    if (!entries)
+        update_tray([](std::vector<TrayEntry>&) { return true; });
+    return entries.value_or(std::vector<TrayEntry>{});
 }
 
 bool update_tray(const std::function<bool(std::vector<TrayEntry>&)>& change) {
     auto path = tray_file();
     if (!path)
         return false;
+    bool damaged = false, accepted = false;
     {
         DirectoryLock lock(path->parent_path());
         DWORD error = 0;
         auto bytes = read_whole_file(*path, error);
-        // A damaged table is started afresh rather than kept failing every change.
-        std::vector<TrayEntry> entries = bytes
-                                             ? parse_tray(*bytes).value_or(std::vector<TrayEntry>{})
-                                             : std::vector<TrayEntry>{};
-        if (!change(entries))
+        // A damaged table is started afresh rather than kept failing every change; the
+        // icons of every process it held are added again by their owners, once told.
+        std::optional<std::vector<TrayEntry>> parsed;
+        if (bytes)
+            parsed = parse_tray(*bytes);
+        damaged = bytes && !parsed;
+        std::vector<TrayEntry> entries = parsed.value_or(std::vector<TrayEntry>{});
+        accepted = change(entries);
+        if (!accepted && !damaged)
             return false;
         // The tray lives as long as the desktop's processes: nothing to make durable.
         if (replace_file(*path, serialize_tray(entries), Durability::Volatile) != ERROR_SUCCESS)
             return false;
     }
     desktop_signal_change();
-    return true;
+    if (damaged)
+        desktop_announce_rebuild();
+    return accepted;
 }
 
 } // namespace platform

@@ -61,7 +61,8 @@ std::vector<TrayEntry> read_tray();
 
 // Runs `change` on the icons under the lock and, when it returns true, replaces the table
 // and wakes the desktop's watchers. False when the desktop cannot be used, the change
-// declined, or the table could not be written.
+// declined, or the table could not be written. A damaged table is replaced by a fresh one
+// whatever the change says, and every process is asked to add its icons again.
 bool update_tray(const std::function<bool(std::vector<TrayEntry>&)>& change);
 
 } // namespace platform

@@ -51,11 +51,20 @@ public:
     }
 };
 
+// A rebuilt window table lost the records of this process's windows: one flush writes them
+// all again, with their handles.
+void publish_all_windows() {
+    WindowBatch batch;
+    for (HWND hwnd : all_windows())
+        window_changed(hwnd, kChangeRecord);
+}
+
 } // namespace
 
 void receive_from_desktop() {
     static WindowManagerSink sink;
     desktop_set_sink(&sink);
+    desktop_add_republish_hook(publish_all_windows);
 }
 
 } // namespace platform

@@ -51,7 +51,8 @@ enum WindowChange : uint32_t {
     kChangePlace = 2, // position, size, visibility, z-order, topmost
     kChangeTitle = 4,
     kChangeIcon = 8,
-    kChangeState = 16, // style, id, owner: the desktop's record only
+    kChangeState = 16,  // style, id, owner: the desktop's record only
+    kChangeRecord = 32, // nothing changed, the desktop lost the record (a rebuilt table)
 };
 
 // Lookup of a live window of this process; null for anything else.

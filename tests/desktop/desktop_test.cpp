@@ -239,7 +239,8 @@ TEST_F(DesktopTest, PostsTravelBelowADeepMachineRoot) {
 }
 
 // A window table that another process truncated or overwrote is rebuilt by the next one to
-// use it: a process that has it mapped does not fault, and new processes get in.
+// use it: a process that has it mapped does not fault, new processes get in, and the running
+// ones publish their windows again under the handles they had.
 TEST_F(DesktopTest, ADamagedWindowTableIsRebuilt) {
     const std::vector<std::function<void(const std::filesystem::path&)>> damages = {
         [](const std::filesystem::path& table) { ASSERT_EQ(truncate(table.c_str(), 100), 0); },
@@ -253,6 +254,11 @@ TEST_F(DesktopTest, ADamagedWindowTableIsRebuilt) {
         ASSERT_EQ(FindWindowA("RadiodeckPeer", "Before"), before.top);
         damage(platform::desktop_change_file()->parent_path() / "table");
         EXPECT_EQ(FindWindowA("RadiodeckPeer", "Before"), nullptr); // the table is new
+        const std::filesystem::path desktop = platform::desktop_change_file()->parent_path();
+        EXPECT_TRUE(testing_support::wait_in_dir(desktop, [&] {
+            return FindWindowA("RadiodeckPeer", "Before") == before.top &&
+                   GetDlgItem(before.top, 117) == before.child;
+        }));
         Peer after("RadiodeckPeer", "After");
         ASSERT_TRUE(after.top);
         EXPECT_EQ(FindWindowA("RadiodeckPeer", "After"), after.top);

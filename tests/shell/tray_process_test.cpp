@@ -2,9 +2,12 @@
 // what the owner of an icon or a box gets when deskctl acts as the user.
 #include "tests/desktop/peer_process.h"
 
+#include "platform/desktop/desktop.h"
 #include "platform/shell/tray.h"
+#include "tests/support/process_wait.h"
 
 #include <cstdio>
+#include <fstream>
 
 using namespace desktop_test;
 
@@ -50,6 +53,21 @@ TEST_F(TrayProcessTest, TrayListsTheIconsOfOtherProcesses) {
     EXPECT_EQ(none.code, 1);
     EXPECT_NE(none.err.find("no icons"), std::string::npos);
     EXPECT_EQ(deskctl({"tray", "poke"}).code, 2);
+}
+
+// A damaged tray file is started afresh by the first process that reads it, and every
+// process adds its icons again, as icons come back when a taskbar restarts.
+TEST_F(TrayProcessTest, IconsOfOtherProcessesComeBackAfterADamagedTrayFile) {
+    IconPeer peer("back again");
+    ASSERT_TRUE(peer.owner);
+    const std::filesystem::path desktop = platform::desktop_change_file()->parent_path();
+    std::ofstream(desktop / "tray", std::ios::trunc) << "not a tray";
+    EXPECT_TRUE(platform::tray_icons().empty()); // the table is new
+    EXPECT_TRUE(testing_support::wait_in_dir(desktop, [&] {
+        auto icons = platform::tray_icons();
+        return icons.size() == 1 && icons[0].owner == peer.owner && icons[0].id == 128 &&
+               icons[0].tip == "back again" && icons[0].callback_message == 0x402;
+    }));
 }
 
 TEST_F(TrayProcessTest, ClicksDeliverWindowsOrderWithTheCursorAtTheIcon) {

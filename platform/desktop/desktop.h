@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -121,6 +122,23 @@ void desktop_announce_rebuild();
 // What the window manager and the shell run then: publish every window, add every tray icon
 // that is missing. A hook is added once.
 void desktop_add_republish_hook(void (*hook)());
+
+// One entry of an open popup menu as other processes see it (desktop_wire::MenuEntry).
+struct DesktopMenuEntry {
+    HWND window = nullptr; // the level's "#32768" window
+    UINT id = 0;           // 0 for separators and submenu entries
+    DWORD state = 0;       // desktop_wire::MenuEntryState bits
+    RECT rect{};           // on the screen
+    std::string text;
+};
+// Publishes this process's open popup menu, every shown level's entries; none removes it.
+void desktop_publish_menu(const std::vector<DesktopMenuEntry>& entries);
+// The entries of the open menu of the process that owns `level`, one of its "#32768" windows;
+// none when it has no menu open or what it published does not check out.
+std::vector<DesktopMenuEntry> desktop_menu_of(const DesktopWindow& level);
+// The bytes of a menu record and back; no value for bytes that are not one whole record.
+std::string serialize_menu(const std::vector<DesktopMenuEntry>& entries);
+std::optional<std::vector<DesktopMenuEntry>> parse_menu(std::string_view bytes);
 
 // For tools and tests: the file rewritten at every change of the table (watch it with
 // inotify), and the socket of the process that owns a window.

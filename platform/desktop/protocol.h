@@ -81,6 +81,45 @@ constexpr bool is_table_handle(uint32_t handle) {
            slot_of(handle) < kSlotCount;
 }
 
+// ---- A process's open popup menu: <desktop>/<pid>.<start_time>.menu ----
+// What a user sees of the menu, for tools that read and answer it: a header and one entry per
+// item of each shown level. Written whole (a new file renamed into place) before a level
+// shows and at every change of its items, and removed when the menu closes; the levels
+// themselves are the process's "#32768" windows in the table. Read only for such a window of
+// a live process, and checked whole by the reader.
+
+constexpr uint32_t kMenuMagic = 0x4D4D4452; // "RDMM"
+constexpr uint32_t kMenuVersion = 1;
+constexpr uint32_t kMaxMenuEntries = 1024;
+
+struct MenuHeader {
+    uint32_t magic;      // kMenuMagic
+    uint32_t version;    // kMenuVersion
+    uint32_t count;      // entries that follow, at most kMaxMenuEntries
+    uint32_t entry_size; // sizeof(MenuEntry)
+};
+static_assert(sizeof(MenuHeader) == 16);
+
+enum MenuEntryState : uint32_t {
+    kMenuEntryChecked = 0x01,   // MF_CHECKED
+    kMenuEntrySeparator = 0x02, // MF_SEPARATOR
+    kMenuEntrySubmenu = 0x04,   // MF_POPUP: opens a submenu
+    kMenuEntryDisabled = 0x08,  // MF_GRAYED or MF_DISABLED: cannot be chosen
+    kMenuEntryGrayed = 0x10,    // MF_GRAYED: shown grey
+};
+
+struct MenuEntry {
+    uint32_t window; // the level's "#32768" window handle
+    uint32_t id;     // the command id; 0 for separators and submenu entries
+    uint32_t state;  // MenuEntryState bits
+    int32_t left;    // the entry's rectangle on the screen
+    int32_t top;     //   (a level's entries go top to bottom in its order)
+    int32_t right;
+    int32_t bottom;
+    char text[kTitleBytes]; // NUL-terminated; '&' marks the mnemonic as in the menu's item
+};
+static_assert(sizeof(MenuEntry) == 284);
+
 // ---- A process's queue: <desktop>/<pid>.<start_time>.queue, and its socket beside it. ----
 // What other processes post to a process waits in its queue file, a ring of kQueueCapacity
 // entries that the owner maps: it holds Windows' default of 10,000 posted messages whatever

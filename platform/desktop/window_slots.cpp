@@ -97,6 +97,7 @@ void Desktop::reclaim_process(int pid, uint64_t start_time) {
     }
     ::unlink((dir_ / socket_name(pid, start_time)).c_str());
     ::unlink((dir_ / queue_name(pid, start_time)).c_str());
+    ::unlink((dir_ / (socket_name(pid, start_time) + ".menu")).c_str());
 }
 
 DesktopWindow window_of(const Slot& s, uint32_t index) {

@@ -56,16 +56,9 @@ bool click_menu_entry(size_t level, int position);
 // Presses Escape until the whole menu is closed. False when no menu is open.
 bool close_popup_menu();
 
-// The open menu as other processes see it: each shown level's "#32768" window has one hidden
-// child window of class kMenuEntryClass per entry, laid out top to bottom as the entries are
-// (order them by their top edge). Its control id is the entry's command id (0 for separators
-// and submenu entries), its title the entry's text, WS_DISABLED marks an entry that cannot be
-// chosen (MF_GRAYED or MF_DISABLED), and these bits of its style tell the rest. Hidden
-// children take no input: the menu's own mouse handling does not see them.
-constexpr char kMenuEntryClass[] = "MenuEntry";
-constexpr DWORD kMenuEntryChecked = 0x0001;   // MF_CHECKED
-constexpr DWORD kMenuEntrySeparator = 0x0002; // MF_SEPARATOR
-constexpr DWORD kMenuEntrySubmenu = 0x0004;   // MF_POPUP: opens a submenu
+// Other processes see the open menu as this process's menu record on the desktop
+// (desktop_publish_menu): the entries of every shown level, each level being a "#32768"
+// window of the window table.
 
 // --- Internals shared by the menu files -------------------------------------------------
 

@@ -269,6 +269,7 @@ void close_levels(size_t first) {
             SendMessageA(g_menu_tracker->owner, WM_UNINITMENUPOPUP,
                          reinterpret_cast<WPARAM>(l.menu), 0);
     }
+    publish_open_menu();
 }
 
 // The menu's window at `at`, moved onto the screen: one that would leave it on the right or
@@ -290,7 +291,8 @@ HWND create_level_window(HMENU handle, POINT at, int flip_x) {
                                   WS_POPUP | WS_CLIPSIBLINGS, at.x, at.y, size.cx, size.cy,
                                   g_menu_tracker->owner, nullptr, nullptr, nullptr);
     if (window) {
-        publish_menu_entries(window, handle); // before it shows: seen whole or not at all
+        MenuLevel showing{handle, window, -1};
+        publish_open_menu(&showing); // before it shows: seen whole or not at all
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }

@@ -39,9 +39,10 @@ void close_levels(size_t first);
 void cancel_menu();
 bool is_menu_window(HWND hwnd);
 RECT window_rect(HWND hwnd);
-// Publishes the entries of a level's window (see kMenuEntryClass), replacing what it had.
-void publish_menu_entries(HWND window, HMENU handle);
-// Publishes every shown level again, after a change to a menu while it is open.
+// Publishes the entries of every shown level, and of `showing`, a level about to show, as
+// the process's menu record on the desktop; with no level left, the record goes.
+void publish_open_menu(const MenuLevel* showing = nullptr);
+// Publishes the open menu again, after a change to one of its menus.
 void republish_open_menu();
 MenuEntryInfo entry_info(const MenuItem& item, const RECT& rect, bool highlighted);
 

@@ -1,10 +1,9 @@
-// deskctl menu [pick ID | close]: the open popup menu of the desktop, read from the entries
-// its process publishes in the window table, and answering it through that process's input.
+// deskctl menu [pick ID | close]: the open popup menu of the desktop, read from the menu record
+// its process publishes on the desktop, and answering it through that process's input.
 #include "deskctl.h"
 
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/protocol.h"
-#include "platform/user/menu.h"
 
 #include <algorithm>
 #include <iostream>
@@ -28,20 +27,28 @@ std::vector<DesktopWindow> open_levels() {
     return levels;
 }
 
-// A level's entries, top to bottom.
-std::vector<DesktopWindow> entries_of(const DesktopWindow& level) {
-    std::vector<DesktopWindow> entries;
-    for (const DesktopWindow& c : platform::desktop_children(level.handle))
-        if (c.class_name == platform::kMenuEntryClass)
-            entries.push_back(c);
-    std::stable_sort(
-        entries.begin(), entries.end(),
-        [](const DesktopWindow& a, const DesktopWindow& b) { return a.rect.top < b.rect.top; });
+using platform::DesktopMenuEntry;
+
+// A level's entries, top to bottom, from the menu record of the level's process.
+std::vector<DesktopMenuEntry> entries_of(const DesktopWindow& level) {
+    std::vector<DesktopMenuEntry> entries;
+    for (const DesktopMenuEntry& e : platform::desktop_menu_of(level))
+        if (e.window == level.handle)
+            entries.push_back(e);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const DesktopMenuEntry& a, const DesktopMenuEntry& b) {
+                         return a.rect.top < b.rect.top;
+                     });
     return entries;
 }
 
-bool is_command(const DesktopWindow& entry) {
-    return !(entry.style & (platform::kMenuEntrySeparator | platform::kMenuEntrySubmenu));
+bool is_command(const DesktopMenuEntry& entry) {
+    return !(entry.state & (platform::desktop_wire::kMenuEntrySeparator |
+                            platform::desktop_wire::kMenuEntrySubmenu));
+}
+
+bool is_disabled(const DesktopMenuEntry& entry) {
+    return entry.state & platform::desktop_wire::kMenuEntryDisabled;
 }
 
 int pick(const std::vector<DesktopWindow>& levels, const std::string& text) {
@@ -50,10 +57,10 @@ int pick(const std::vector<DesktopWindow>& levels, const std::string& text) {
         return fail(kExitUsage, "menu: bad entry id: " + text);
     // Innermost first, as the menu itself looks for the entry.
     for (const DesktopWindow& level : levels)
-        for (const DesktopWindow& e : entries_of(level)) {
+        for (const DesktopMenuEntry& e : entries_of(level)) {
             if (!is_command(e) || e.id != static_cast<UINT>(*id))
                 continue;
-            if (e.style & WS_DISABLED)
+            if (is_disabled(e))
                 return fail(kExitFailed, "menu: the entry " + text + " is grayed");
             if (!platform::desktop_send_action(levels.back().handle,
                                                platform::desktop_wire::kActionChooseMenuItem,
@@ -84,10 +91,11 @@ int run_menu(const Args& args) {
             return fail(kExitFailed, "menu: the menu went away");
         return kExitOk;
     }
-    for (const DesktopWindow& e : entries_of(levels.back())) {
-        std::cout << (is_command(e) ? std::to_string(e.id) : "-") << " " << quoted(e.title) << " "
-                  << (e.style & WS_DISABLED ? "grayed" : "enabled") << " "
-                  << (e.style & platform::kMenuEntryChecked ? "checked" : "unchecked") << "\n";
+    for (const DesktopMenuEntry& e : entries_of(levels.back())) {
+        std::cout << (is_command(e) ? std::to_string(e.id) : "-") << " " << quoted(e.text) << " "
+                  << (is_disabled(e) ? "grayed" : "enabled") << " "
+                  << (e.state & platform::desktop_wire::kMenuEntryChecked ? "checked" : "unchecked")
+                  << "\n";
     }
     return kExitOk;
 }

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -41,20 +44,64 @@ uint64_t process_start_time(int pid) {
     return std::strtoull(p + 1, nullptr, 10);
 }
 
+namespace {
+
+bool exited(int pidfd) {
+    pollfd p{pidfd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1;
+}
+
+// The pidfds of the live peers met so far, each verified once to hold the process of that
+// start time: asking again is one poll. A pidfd is dropped when its process has exited.
+class Peers {
+public:
+    std::optional<bool> known(int pid, uint64_t start_time) {
+        std::lock_guard guard(mutex_);
+        auto it = fds_.find({pid, start_time});
+        if (it == fds_.end())
+            return std::nullopt;
+        if (!exited(it->second))
+            return true;
+        ::close(it->second);
+        fds_.erase(it);
+        return false;
+    }
+    void keep(int pid, uint64_t start_time, int fd) {
+        std::lock_guard guard(mutex_);
+        if (fds_.size() < kMaxKept && fds_.emplace(std::make_pair(pid, start_time), fd).second)
+            return;
+        ::close(fd);
+    }
+
+private:
+    static constexpr size_t kMaxKept = 64;
+    std::mutex mutex_;
+    std::map<std::pair<int, uint64_t>, int> fds_;
+};
+
+Peers& peers() {
+    static Peers p;
+    return p;
+}
+
+} // namespace
+
 // Alive means not exited: a zombie that nobody reaped is as gone as a reaped process, and
 // kill(pid, 0) cannot tell them apart. Its pidfd can: it turns readable at the exit.
 bool process_alive(int pid, uint64_t start_time) {
     if (pid <= 0)
         return false;
+    if (std::optional<bool> known = peers().known(pid, start_time))
+        return *known;
     int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (fd < 0)
         return errno != ESRCH && process_start_time(pid) == start_time;
     // The start time checked after the pidfd is open names the process the pidfd holds.
-    bool alive = process_start_time(pid) == start_time;
-    pollfd exited{fd, POLLIN, 0};
-    if (alive && ::poll(&exited, 1, 0) == 1)
-        alive = false;
-    ::close(fd);
+    bool alive = process_start_time(pid) == start_time && !exited(fd);
+    if (alive)
+        peers().keep(pid, start_time, fd);
+    else
+        ::close(fd);
     return alive;
 }
 

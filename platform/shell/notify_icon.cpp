@@ -95,9 +95,10 @@ void restore_own_icons() {
         return;
     platform::update_tray([&](std::vector<TrayEntry>& all) {
         bool added = false;
-        for (const auto& [key, entry] : own) {
+        for (const auto& icon : own) {
+            const TrayEntry& entry = icon.second;
             bool listed = std::any_of(all.begin(), all.end(), [&](const TrayEntry& e) {
-                return e.owner == key.first && e.id == key.second;
+                return e.owner == entry.owner && e.id == entry.id;
             });
             if (!listed && all.size() < platform::tray_wire::kMaxIcons) {
                 all.push_back(entry);

@@ -70,7 +70,7 @@ bool lock(int fd, int how) {
 // The lock file is created on first use; a reader that may not create it reads unlocked,
 // which is still safe because writers only ever rename complete files into place. Its first
 // eight bytes count the writes, so a reader knows its cached hive is current without reading
-// the file again.
+// the file again; the next eight are set while a writer has a temporary file (see store).
 Fd open_lock(bool create) {
     std::filesystem::path path = machine_path("registry.lock");
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);

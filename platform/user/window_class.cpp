@@ -19,6 +19,8 @@ std::deque<WindowClass>& classes() {
                      nullptr, nullptr, nullptr, nullptr, true});
         l.push_back({"Static", 0xC002, CS_DBLCLKS, static_proc, 0, 0, nullptr, nullptr, nullptr,
                      nullptr, true});
+        l.push_back({"tooltips_class32", 0xC003, CS_DBLCLKS | CS_SAVEBITS, tooltip_proc, 0, 0,
+                     nullptr, nullptr, nullptr, nullptr, true});
         return l;
     }();
     return list;

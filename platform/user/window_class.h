@@ -1,4 +1,5 @@
-// Window classes: the application's own and the system's ("#32770", "Button", "Static").
+// Window classes: the application's own and the system's ("#32770", "Button", "Static",
+// "tooltips_class32").
 #pragma once
 
 #include <windows.h>
@@ -27,5 +28,6 @@ const WindowClass* find_class(LPCSTR name_or_atom);
 // Window procedures of the system classes.
 LRESULT CALLBACK button_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK tooltip_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
 } // namespace platform

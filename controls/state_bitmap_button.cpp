@@ -1,4 +1,12 @@
+// CStateBitmapButton: pictures, visual state and hover tracking. The picture follows the
+// visual state alone, never the platform's item state.
 #include "state_bitmap_button.h"
+
+BEGIN_MESSAGE_MAP(CStateBitmapButton, CBitmapButton)
+ON_WM_MOUSEMOVE()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
 
 CStateBitmapButton::CStateBitmapButton() : m_bHoverCaptured(FALSE), m_nDrawState(0) {}
 
@@ -48,4 +56,45 @@ void CStateBitmapButton::SetDrawState(int nState) {
         m_nDrawState = 0;
         break;
     }
+}
+
+void CStateBitmapButton::BeginHover() {
+    m_bHoverCaptured = TRUE;
+    m_nDrawState = 2;
+    ::SetCapture(m_hWnd);
+    ::InvalidateRect(m_hWnd, NULL, TRUE);
+    ::UpdateWindow(m_hWnd);
+}
+
+void CStateBitmapButton::EndHover() {
+    m_nDrawState = 0;
+    m_bHoverCaptured = FALSE;
+    ::InvalidateRect(m_hWnd, NULL, TRUE);
+    ::UpdateWindow(m_hWnd);
+    ::ReleaseCapture();
+}
+
+// The button holds the capture while the mouse is over it, whichever window is active, so it
+// sees the mouse leave. Pressed and disabled buttons do not hover.
+void CStateBitmapButton::OnMouseMove(UINT nFlags, CPoint point) {
+    CBitmapButton::OnMouseMove(nFlags, point);
+    bool holding = m_bHoverCaptured && ::GetCapture() == m_hWnd;
+    if (!holding && m_nDrawState == 0) {
+        BeginHover();
+        return;
+    }
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (m_nDrawState == 2 && !::PtInRect(&client, point))
+        EndHover();
+}
+
+void CStateBitmapButton::OnLButtonUp(UINT nFlags, CPoint point) {
+    CBitmapButton::OnLButtonUp(nFlags, point);
+}
+
+// The pressed picture shows before the platform takes the press.
+void CStateBitmapButton::OnLButtonDown(UINT nFlags, CPoint point) {
+    SetDrawState(1);
+    CBitmapButton::OnLButtonDown(nFlags, point);
 }

@@ -11,6 +11,8 @@ public:
 
     // Loads normal, pressed, hover and disabled pictures; an id of 0 leaves that one out.
     BOOL LoadBitmaps(UINT nIdNormal, UINT nIdPressed, UINT nIdHover, UINT nIdDisabled);
+    // Sets the visual state, enables or disables the window and sets its highlight; any
+    // value but 1, 2 and 3 is 0.
     void SetDrawState(int nState);
 
     BOOL m_bHoverCaptured;
@@ -19,4 +21,17 @@ public:
     CBitmap m_bmpHover;
     CBitmap m_bmpNormal;
     CBitmap m_bmpDisabled;
+
+protected:
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+    afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void BeginHover();
+    void EndHover();
 };

@@ -3,6 +3,8 @@
 #include "machine.h"
 #include "trace.h"
 
+#include <windows.h>
+
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -32,9 +34,9 @@ void add_process_start_hook(ProcessStartHook hook) {
 void run_process_start_hooks() {
     Hooks& h = hooks();
     std::string root = machine_root().string();
-    if (h.pid == ::getpid() && h.root == root)
+    if (h.pid == static_cast<pid_t>(GetCurrentProcessId()) && h.root == root)
         return;
-    h.pid = ::getpid();
+    h.pid = static_cast<pid_t>(GetCurrentProcessId());
     h.root = std::move(root);
     trace(TraceChannel::kernel, "process start on %s: %zu hooks", h.root.c_str(), h.hooks.size());
     for (const ProcessStartHook& hook : h.hooks)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -44,6 +45,16 @@ TEST(KernelProcess, IdentitiesAreThoseOfTheHost) {
     DWORD other = main_thread;
     std::thread([&] { other = GetCurrentThreadId(); }).join();
     EXPECT_NE(other, main_thread);
+    // A forked child is a process of its own, even after its parent asked.
+    pid_t child = fork();
+    if (child == 0)
+        _exit(GetCurrentProcessId() == static_cast<DWORD>(getpid()) &&
+                      GetCurrentThreadId() == static_cast<DWORD>(gettid())
+                  ? 0
+                  : 1);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(KernelMulDiv, RoundsHalfAwayFromZero) {

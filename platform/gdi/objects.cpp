@@ -1,5 +1,7 @@
 #include "objects.h"
 
+#include "dc.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -37,21 +39,6 @@ uint32_t make_value(Kind kind, uint32_t serial) {
     return handle_base | (static_cast<uint32_t>(kind) << 24) | (serial & serial_mask);
 }
 
-// The kinds of the stock objects, by GetStockObject index (-1: no such object).
-Kind stock_kind(int index, bool& exists) {
-    exists = true;
-    if ((index >= 0 && index <= 5) || index == 18)
-        return Kind::brush;
-    if ((index >= 6 && index <= 8) || index == 19)
-        return Kind::pen;
-    if (index >= 10 && index <= 17 && index != 15)
-        return Kind::font;
-    if (index == 15)
-        return Kind::palette;
-    exists = false;
-    return Kind::brush;
-}
-
 } // namespace
 
 HGDIOBJ add_object(std::shared_ptr<Object> object) {
@@ -63,10 +50,25 @@ HGDIOBJ add_object(std::shared_ptr<Object> object) {
         uint32_t value = make_value(object->kind(), serial);
         if (t.objects.count(value))
             continue;
+        object->handle = handle_of(value);
         t.objects.emplace(value, std::move(object));
         return handle_of(value);
     }
     return nullptr;
+}
+
+HGDIOBJ add_permanent_object(uint32_t serial, Kind kind,
+                             const std::function<std::shared_ptr<Object>()>& make) {
+    Table& t = table();
+    std::lock_guard lock(t.mutex);
+    uint32_t value = make_value(kind, serial);
+    auto it = t.stock.find(value);
+    if (it == t.stock.end()) {
+        std::shared_ptr<Object> object = make();
+        object->handle = handle_of(value);
+        t.stock.emplace(value, std::move(object));
+    }
+    return handle_of(value);
 }
 
 std::shared_ptr<Object> find_object(HGDIOBJ handle) {
@@ -81,9 +83,15 @@ std::shared_ptr<Object> find_object(HGDIOBJ handle) {
 }
 
 bool remove_object(HGDIOBJ handle) {
+    std::shared_ptr<Object> gone; // dies after the lock: a DC lets its selections go then
     Table& t = table();
     std::lock_guard lock(t.mutex);
-    return t.objects.erase(value_of(handle)) != 0;
+    auto it = t.objects.find(value_of(handle));
+    if (it == t.objects.end())
+        return false;
+    gone = std::move(it->second);
+    t.objects.erase(it);
+    return true;
 }
 
 bool is_stock_object(HGDIOBJ handle) {
@@ -110,28 +118,22 @@ HICON create_icon(Icon icon) {
 
 using namespace platform::gdi;
 
-HGDIOBJ WINAPI GetStockObject(int i) {
-    bool exists;
-    Kind kind = stock_kind(i, exists);
-    if (!exists)
-        return nullptr;
-    Table& t = table();
-    std::lock_guard lock(t.mutex);
-    uint32_t value = make_value(kind, static_cast<uint32_t>(i) + 1);
-    if (!t.stock.count(value))
-        t.stock.emplace(value, std::make_shared<StockPlaceholder>(kind));
-    return handle_of(value);
-}
-
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     if (is_stock_object(ho))
         return TRUE; // stock objects survive deletion, as on Windows
     auto object = find_object(ho);
-    // Icons and cursors are USER objects: DestroyIcon, not DeleteObject, frees them.
-    if (!object || object->kind() == Kind::icon || !remove_object(ho)) {
+    // Icons and cursors are USER objects: DestroyIcon, not DeleteObject, frees them; a device
+    // context goes with DeleteDC or ReleaseDC.
+    if (!object || object->kind() == Kind::icon || object->kind() == Kind::dc) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // Still selected into a device context: it goes when the last one lets it go.
+    if (object->selections > 0) {
+        object->delete_pending = true;
+        return TRUE;
+    }
+    remove_object(ho);
     return TRUE;
 }
 
@@ -152,6 +154,10 @@ DWORD WINAPI GetObjectType(HGDIOBJ h) {
         return OBJ_FONT;
     case Kind::palette:
         return 5; // OBJ_PAL
+    case Kind::region:
+        return OBJ_REGION;
+    case Kind::dc:
+        return std::static_pointer_cast<DeviceContext>(object)->memory ? OBJ_MEMDC : OBJ_DC;
     case Kind::icon:
         break;
     }

@@ -4,17 +4,34 @@
 
 #include <windef.h>
 
+#include "region.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace platform::gdi {
 
-enum class Kind : uint8_t { bitmap = 1, icon = 2, brush = 3, pen = 4, font = 5, palette = 6 };
+enum class Kind : uint8_t {
+    bitmap = 1,
+    icon = 2,
+    brush = 3,
+    pen = 4,
+    font = 5,
+    palette = 6,
+    region = 7,
+    dc = 8
+};
 
 struct Object {
     virtual ~Object() = default;
     virtual Kind kind() const = 0;
+    HGDIOBJ handle = nullptr; // set when the object enters the table
+    // How many device contexts (and their saved states) hold the object selected. Windows
+    // defers DeleteObject of a selected object until the last of them lets it go.
+    int selections = 0;
+    bool delete_pending = false;
 };
 
 // A pixel is 0xAARRGGBB in a uint32_t: bytes B, G, R, A in memory, as a 32-bit DIB.
@@ -43,6 +60,28 @@ struct Icon final : Object {
     Kind kind() const override { return Kind::icon; }
 };
 
+// A brush: solid, hollow (NULL_BRUSH), or DC_BRUSH, whose colour is the DC's.
+struct Brush final : Object {
+    UINT style = 0; // BS_SOLID, BS_NULL
+    COLORREF color = 0;
+    bool dc_color = false;
+    Kind kind() const override { return Kind::brush; }
+};
+
+// A cosmetic pen: PS_SOLID, PS_DOT or PS_NULL; DC_PEN takes the DC's pen colour.
+struct Pen final : Object {
+    int style = 0;
+    int width = 1;
+    COLORREF color = 0;
+    bool dc_color = false;
+    Kind kind() const override { return Kind::pen; }
+};
+
+struct RegionObject final : Object {
+    Region region;
+    Kind kind() const override { return Kind::region; }
+};
+
 // A stock object until its kind gains a real implementation.
 struct StockPlaceholder final : Object {
     explicit StockPlaceholder(Kind k) : kind_(k) {}
@@ -54,6 +93,13 @@ private:
 
 // Adds an object and returns its new handle (null when the table is full).
 HGDIOBJ add_object(std::shared_ptr<Object> object);
+// Adds an object that DeleteObject never frees (stock objects, system colour brushes) under
+// a serial below 0x100 that the caller reserves; returns the handle it already has if any.
+HGDIOBJ add_permanent_object(uint32_t serial, Kind kind,
+                             const std::function<std::shared_ptr<Object>()>& make);
+// The reserved serials: stock objects at their GetStockObject index + 1, system colour
+// brushes from here.
+constexpr uint32_t sys_color_brush_serial = 0x40;
 // The object behind a handle, or null; kept alive while held even if deleted meanwhile.
 std::shared_ptr<Object> find_object(HGDIOBJ handle);
 // Removes a (non-stock) object; false when the handle names none.

@@ -743,6 +743,35 @@ typedef struct _ICONINFO {
 } ICONINFO, *PICONINFO;
 BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 
+// Drawing by USER: rectangles with brushes, icons, and images in a state.
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+int WINAPI FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+BOOL WINAPI InvertRect(HDC hDC, const RECT* lprc);
+BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
+                       UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+typedef BOOL(CALLBACK* DRAWSTATEPROC)(HDC hdc, LPARAM lData, WPARAM wData, int cx, int cy);
+#define DST_COMPLEX 0x0000
+#define DST_TEXT 0x0001
+#define DST_PREFIXTEXT 0x0002
+#define DST_ICON 0x0003
+#define DST_BITMAP 0x0004
+#define DSS_NORMAL 0x0000
+#define DSS_UNION 0x0010
+#define DSS_DISABLED 0x0020
+#define DSS_MONO 0x0080
+#define DSS_HIDEPREFIX 0x0200
+#define DSS_PREFIXONLY 0x0400
+#define DSS_RIGHT 0x8000
+BOOL WINAPI DrawStateA(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
+                       WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
+
 // System colours.
 #define COLOR_SCROLLBAR 0
 #define COLOR_BACKGROUND 1
@@ -769,10 +798,14 @@ BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 #define COLOR_3DLIGHT 22
 #define COLOR_INFOTEXT 23
 #define COLOR_INFOBK 24
+#define COLOR_HOTLIGHT 26
+#define COLOR_GRADIENTACTIVECAPTION 27
+#define COLOR_GRADIENTINACTIVECAPTION 28
 #define COLOR_3DFACE COLOR_BTNFACE
 #define COLOR_3DSHADOW COLOR_BTNSHADOW
 #define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
 DWORD WINAPI GetSysColor(int nIndex);
+HBRUSH WINAPI GetSysColorBrush(int nIndex);
 
 // System.
 int WINAPI GetSystemMetrics(int nIndex);

@@ -22,9 +22,9 @@ const std::set<std::string> kTopFolders = {"app",     "core",     "device", "set
 const std::map<std::string, std::set<std::string>> kBelow = {
     {"include", {}},
     {"kernel", {}},
-    {"gdi", {"kernel"}},
+    {"drivers", {"kernel"}},
+    {"gdi", {"kernel", "drivers"}},
     {"advapi", {"kernel"}},
-    {"drivers", {"kernel", "gdi"}},
     {"desktop", {"kernel"}},
     {"user", {"kernel", "gdi", "advapi", "drivers", "desktop"}},
     {"shell", {"kernel", "gdi", "advapi", "drivers", "desktop", "user"}},

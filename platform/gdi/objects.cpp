@@ -19,6 +19,12 @@ struct Table {
     std::unordered_map<uint32_t, std::shared_ptr<Object>> objects;
     std::unordered_map<uint32_t, std::shared_ptr<Object>> stock;
     uint32_t next_serial = 0x100; // serials below are stock objects
+    // At exit a device context still open lets its selections go, which may free objects
+    // whose deletion waited: they must find an empty table, not one half destroyed.
+    ~Table() {
+        auto doomed = std::move(objects);
+        objects.clear();
+    }
 };
 
 Table& table() {

@@ -107,29 +107,28 @@ TEST(BitBlt, MonochromeMeetsColourThroughTheDcColours) {
 }
 
 TEST(PatBlt, RasterOperationsCombineBrushAndScreen) {
-    Canvas c(4, 1, RGB(0x10, 0x20, 0x30));
+    Canvas c(6, 1, RGB(0x10, 0x20, 0x30));
     HBRUSH brush = CreateSolidBrush(RGB(0xF0, 0x0F, 0xFF));
     SelectObject(c.dc, brush);
     struct {
         DWORD rop;
         COLORREF want;
     } cases[] = {
-        {PATCOPY, RGB(0xF0, 0x0F, 0xFF)},   {PATINVERT, RGB(0xF0 ^ 0x10, 0x0F ^ 0x20, 0xFF ^ 0x30)},
-        {DSTINVERT, RGB(0xEF, 0xDF, 0xCF)}, {BLACKNESS, RGB(0, 0, 0)},
+        {PATCOPY, RGB(0xF0, 0x0F, 0xFF)},
+        {PATINVERT, RGB(0xF0 ^ 0x10, 0x0F ^ 0x20, 0xFF ^ 0x30)},
+        {DSTINVERT, RGB(0xEF, 0xDF, 0xCF)},
+        {BLACKNESS, RGB(0, 0, 0)},
         {WHITENESS, RGB(255, 255, 255)},
     };
     int x = 0;
     for (const auto& k : cases) {
-        RECT r{x % 4, 0, x % 4 + 1, 1};
-        SetDCBrushColor(c.dc, RGB(0x10, 0x20, 0x30));
-        FillRect(c.dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-        ASSERT_TRUE(PatBlt(c.dc, x % 4, 0, 1, 1, k.rop));
-        EXPECT_EQ(c.at(x % 4, 0), k.want) << std::hex << k.rop;
+        ASSERT_TRUE(PatBlt(c.dc, x, 0, 1, 1, k.rop));
+        EXPECT_EQ(c.at(x, 0), k.want) << std::hex << k.rop;
         ++x;
     }
     SelectObject(c.dc, GetStockObject(NULL_BRUSH));
-    EXPECT_TRUE(PatBlt(c.dc, 0, 0, 1, 1, PATCOPY)); // a hollow brush paints nothing
-    EXPECT_EQ(c.at(0, 0), RGB(0xF0, 0x0F, 0xFF));
+    EXPECT_TRUE(PatBlt(c.dc, 5, 0, 1, 1, PATCOPY)); // a hollow brush paints nothing
+    EXPECT_EQ(c.at(5, 0), RGB(0x10, 0x20, 0x30));
     EXPECT_FALSE(PatBlt(c.dc, 0, 0, 1, 1, SRCCOPY));
     SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);

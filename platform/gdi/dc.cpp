@@ -273,36 +273,37 @@ DC_SETTER(SetDCPenColor, GetDCPenColor, COLORREF, dc_pen_color, CLR_INVALID)
 DC_SETTER(SetTextAlign, GetTextAlign, UINT, text_align, GDI_ERROR)
 #undef DC_SETTER
 
-int WINAPI SetBkMode(HDC hdc, int mode) {
+// Sets a mode field after checking the value; the previous value, or 0 on failure.
+static int set_mode(HDC hdc, int DcState::*field, int value, int lowest, int highest) {
     auto dc = dc_or_error(hdc);
     if (!dc)
         return 0;
-    if (mode != TRANSPARENT && mode != OPAQUE) {
+    if (value < lowest || value > highest) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    return std::exchange(dc->state.bk_mode, mode);
+    return std::exchange(dc->state.*field, value);
+}
+
+static int get_mode(HDC hdc, int DcState::*field) {
+    auto dc = dc_or_error(hdc);
+    return dc ? dc->state.*field : 0;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    return set_mode(hdc, &DcState::bk_mode, mode, TRANSPARENT, OPAQUE);
 }
 
 int WINAPI GetBkMode(HDC hdc) {
-    auto dc = dc_or_error(hdc);
-    return dc ? dc->state.bk_mode : 0;
+    return get_mode(hdc, &DcState::bk_mode);
 }
 
 int WINAPI SetROP2(HDC hdc, int rop2) {
-    auto dc = dc_or_error(hdc);
-    if (!dc)
-        return 0;
-    if (rop2 < R2_BLACK || rop2 > R2_WHITE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    return std::exchange(dc->state.rop2, rop2);
+    return set_mode(hdc, &DcState::rop2, rop2, R2_BLACK, R2_WHITE);
 }
 
 int WINAPI GetROP2(HDC hdc) {
-    auto dc = dc_or_error(hdc);
-    return dc ? dc->state.rop2 : 0;
+    return get_mode(hdc, &DcState::rop2);
 }
 
 int WINAPI GetDeviceCaps(HDC hdc, int index) {

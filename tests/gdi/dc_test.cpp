@@ -99,7 +99,8 @@ TEST(MemoryDc, RestoreDcBringsBackEachSavedLevel) {
     SetTextColor(m.dc, RGB(1, 1, 1));
     EXPECT_EQ(SaveDC(m.dc), 1);
     SetTextColor(m.dc, RGB(2, 2, 2));
-    SetBkMode(m.dc, TRANSPARENT);
+    EXPECT_EQ(SetBkMode(m.dc, TRANSPARENT), OPAQUE);
+    EXPECT_EQ(SetBkMode(m.dc, 7), 0); // no such mode: refused, the mode kept
     IntersectClipRect(m.dc, 0, 0, 1, 1);
     EXPECT_EQ(SaveDC(m.dc), 2);
     SetTextColor(m.dc, RGB(3, 3, 3));

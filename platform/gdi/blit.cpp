@@ -73,31 +73,37 @@ BOOL transfer(HDC hdst, int x, int y, int dw, int dh, HDC hsrc, int sx, int sy, 
     // may be one bitmap.
     Convert convert(*dst, *src);
     const PixelTarget& s = src->target;
-    const Region& readable = src->drawable();
+    // Only what the source may show is copied: its bitmap, or its window's visible part.
+    RECT wanted{sx + src->origin.x, sy + src->origin.y, sx + src->origin.x + sw,
+                sy + src->origin.y + sh};
+    Region readable = src->memory ? Region(s.bounds()) : src->drawable();
+    readable.intersect(wanted);
     std::vector<uint32_t> copy(static_cast<size_t>(sw) * sh);
-    std::vector<bool> present(copy.size());
-    for (int j = 0; j < sh; ++j) {
-        for (int i = 0; i < sw; ++i) {
-            POINT at{sx + i + src->origin.x, sy + j + src->origin.y};
-            size_t k = static_cast<size_t>(j) * sw + i;
-            // Only what the source may show is copied: its bitmap, or its window's part.
-            if (at.x < 0 || at.y < 0 || at.x >= s.width || at.y >= s.height ||
-                (!src->memory && !readable.contains(at)))
-                continue;
-            copy[k] = convert(s.at(at.x, at.y));
-            present[k] = true;
+    std::vector<uint8_t> present(copy.size());
+    for (const RECT& r : readable.rects()) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            size_t k = static_cast<size_t>(y - wanted.top) * sw + (r.left - wanted.left);
+            for (LONG x = r.left; x < r.right; ++x, ++k) {
+                copy[k] = convert(s.at(x, y));
+                present[k] = 1;
+            }
         }
     }
+    // Which source column and row each destination column and row shows.
+    std::vector<int> column(static_cast<size_t>(dw));
+    for (int i = 0; i < dw; ++i)
+        column[static_cast<size_t>(i)] = static_cast<int>(int64_t{i} * sw / dw);
     dst->for_each_part(RECT{x, y, x + dw, y + dh}, [&](const RECT& part) {
+        LONG base_x = dst->origin.x + x;
         for (LONG ty = part.top; ty < part.bottom; ++ty) {
-            int j = static_cast<int>((ty - dst->origin.y - y) * static_cast<int64_t>(sh) / dh);
+            int j = static_cast<int>((ty - dst->origin.y - y) * int64_t{sh} / dh);
+            const uint32_t* from = &copy[static_cast<size_t>(j) * sw];
+            const uint8_t* shown = &present[static_cast<size_t>(j) * sw];
             uint32_t* row = &dst->target.at(0, ty);
             for (LONG tx = part.left; tx < part.right; ++tx) {
-                int i = static_cast<int>((tx - dst->origin.x - x) * static_cast<int64_t>(sw) / dw);
-                size_t k = static_cast<size_t>(j) * sw + i;
-                if (!present[k])
-                    continue;
-                row[tx] = code == 0xCC ? copy[k] : rop3(code, p, copy[k], row[tx]);
+                int i = column[static_cast<size_t>(tx - base_x)];
+                if (shown[i])
+                    row[tx] = code == 0xCC ? from[i] : rop3(code, p, from[i], row[tx]);
             }
         }
     });

@@ -80,6 +80,19 @@ TEST(BitBlt, AnOverlappingCopyWithinOneBitmapReadsBeforeItWrites) {
         EXPECT_EQ(c.at(x, 0), RGB(x - 1, 0, 0));
 }
 
+TEST(BitBlt, FromAWindowCopiesOnlyWhatTheWindowShows) {
+    // A window at (4, 0) of a surface, its left column under a sibling.
+    std::vector<uint32_t> surface(8 * 2, 0x00ABCDEF);
+    Region visible(RECT{0, 0, 4, 2});
+    visible.subtract(RECT{0, 0, 1, 2});
+    HDC window = open_dc(nullptr, PixelTarget{surface.data(), 8, 2}, POINT{4, 0}, visible);
+    Canvas c(4, 2, RGB(0, 0, 0));
+    BitBlt(c.dc, 0, 0, 4, 2, window, 0, 0, SRCCOPY);
+    EXPECT_EQ(c.at(0, 1), RGB(0, 0, 0));
+    EXPECT_EQ(c.at(1, 1), RGB(0xAB, 0xCD, 0xEF));
+    close_dc(window);
+}
+
 TEST(BitBlt, MonochromeMeetsColourThroughTheDcColours) {
     // Colour to monochrome: the source's background colour becomes white, all else black.
     Canvas colour(2, 1);
@@ -114,10 +127,8 @@ TEST(PatBlt, RasterOperationsCombineBrushAndScreen) {
         DWORD rop;
         COLORREF want;
     } cases[] = {
-        {PATCOPY, RGB(0xF0, 0x0F, 0xFF)},
-        {PATINVERT, RGB(0xF0 ^ 0x10, 0x0F ^ 0x20, 0xFF ^ 0x30)},
-        {DSTINVERT, RGB(0xEF, 0xDF, 0xCF)},
-        {BLACKNESS, RGB(0, 0, 0)},
+        {PATCOPY, RGB(0xF0, 0x0F, 0xFF)},   {PATINVERT, RGB(0xF0 ^ 0x10, 0x0F ^ 0x20, 0xFF ^ 0x30)},
+        {DSTINVERT, RGB(0xEF, 0xDF, 0xCF)}, {BLACKNESS, RGB(0, 0, 0)},
         {WHITENESS, RGB(255, 255, 255)},
     };
     int x = 0;

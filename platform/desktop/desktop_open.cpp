@@ -1,6 +1,7 @@
 // Opening the desktop of the machine root: the private directory, the lock, the mapped
 // window table and the change file. Nothing here runs again until the root changes.
 #include "desktop_state.h"
+#include "surface_file.h"
 
 #include "platform/kernel/machine.h"
 #include "platform/kernel/trace.h"
@@ -166,8 +167,10 @@ void Desktop::rebuild_table() {
 void Desktop::close(bool at_exit) {
     if (header_ && !held_.empty() && pid_ == static_cast<int>(::getpid())) {
         Lock lock(*this, true);
-        for (uint32_t h : held_)
+        for (uint32_t h : held_) {
             free_slot(desktop_wire::slot_of(h));
+            ::unlink((dir_ / surface_name(reinterpret_cast<HWND>(uintptr_t{h}))).c_str());
+        }
         changed();
     }
     held_.clear();

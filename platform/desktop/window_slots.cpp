@@ -1,6 +1,7 @@
 // The window table: taking, writing and freeing slots, and reading the windows of every
 // process. A slot whose process is gone counts as free, and whoever notices frees it.
 #include "desktop_state.h"
+#include "surface_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -88,6 +89,7 @@ void Desktop::reclaim_process(int pid, uint64_t start_time) {
         for (uint32_t i = 0; i < kSlotCount; ++i) {
             Slot& s = slots_[i];
             if (s.state == kSlotUsed && s.pid == pid && s.start_time == start_time) {
+                ::unlink((dir_ / surface_name(to_hwnd(handle_of(i, s.generation)))).c_str());
                 free_slot(i);
                 any = true;
             }

@@ -9,6 +9,7 @@
 #include "platform/kernel/trace.h"
 
 #include "platform/desktop/desktop.h"
+#include "platform/desktop/surface_file.h"
 #include "platform/drivers/display.h"
 #include "platform/gdi/objects.h"
 
@@ -50,11 +51,23 @@ std::map<std::pair<HWND, UINT>, std::shared_ptr<platform::gdi::Icon>>& pictures(
     return p;
 }
 
+// The pictures as the desktop's readers see them (the headless screen, deskctl shot).
+std::map<std::pair<HWND, UINT>, platform::SharedPicture>& shared_pictures() {
+    static std::map<std::pair<HWND, UINT>, platform::SharedPicture> p;
+    return p;
+}
+
 // Tells the display driver of an icon added or changed, with its pixels.
 void show_icon(DWORD message, const NOTIFYICONDATAA& data, const TrayEntry& entry) {
     auto key = std::make_pair(data.hWnd, data.uID);
-    if (data.uFlags & NIF_ICON)
-        pictures()[key] = platform::gdi::find_icon(data.hIcon);
+    if (data.uFlags & NIF_ICON) {
+        auto icon = pictures()[key] = platform::gdi::find_icon(data.hIcon);
+        std::string name = platform::tray_picture_name(handle_value(data.hWnd), data.uID);
+        if (icon)
+            shared_pictures()[key].create(name, {icon->width, icon->height}, icon->color);
+        else
+            shared_pictures()[key].remove();
+    }
     platform::TrayPicture picture{data.hWnd, data.uID, entry.callback_message, {}, {}, entry.tip};
     if (const auto& icon = pictures()[key]) {
         picture.size = SIZE{icon->width, icon->height};
@@ -183,6 +196,11 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
     } else if (done) {
         own_icons().erase({owner, data.uID});
         pictures().erase(std::make_pair(data.hWnd, data.uID));
+        if (auto it = shared_pictures().find({data.hWnd, data.uID});
+            it != shared_pictures().end()) {
+            it->second.remove();
+            shared_pictures().erase(it);
+        }
         platform::display_driver().tray_icon_removed(data.hWnd, data.uID);
         platform::display_driver().flush();
     }

@@ -24,6 +24,7 @@ int run_tray(const Args& args);
 int run_msgbox(const Args& args);
 int run_menu(const Args& args);
 int run_click(const Args& args);
+int run_shot(const Args& args);
 
 // Prints "deskctl: <message>" on stderr and returns `code`.
 int fail(int code, const std::string& message);

@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"msgbox", deskctl::run_msgbox, "msgbox [press OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE [HANDLE]]"},
     {"menu", deskctl::run_menu, "menu [pick ID|close]"},
     {"click", deskctl::run_click, "click WINDOW [ID]"},
+    {"shot", deskctl::run_shot, "shot FILE.png [WINDOW]"},
 };
 
 int help() {
@@ -81,9 +82,14 @@ does (press and release): the control's own handling runs and notifies its paren
 window (or one inside a hidden window) or a disabled one (or one in a disabled top-level
 window) is not clicked.
 
+shot writes a PNG picture (8-bit RGB) of the whole screen: the desktop, every shown window
+in z-order with any open menu, and the taskbar with the tray's icons; or, given WINDOW, of
+that window alone as it is drawn (a control: its part of its window). A window that has not
+been shown and drawn yet has no picture.
+
 Exit status: 0 done, 1 no such window, icon, box, button, menu or
 entry / a grayed entry / a hidden or disabled window / timed out / the desktop cannot
-be used, 2 usage.
+be used / no picture or the file cannot be written, 2 usage.
 )";
     return deskctl::kExitOk;
 }

@@ -1,4 +1,5 @@
 // DefWindowProc: what a window does with a message its procedure passes on.
+#include "paint.h"
 #include "window.h"
 #include "window_class.h"
 
@@ -41,6 +42,8 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT:
         w->text = lp ? reinterpret_cast<const char*>(lp) : "";
         platform::window_changed(hwnd, platform::kChangeTitle);
+        if ((w->style & WS_CAPTION) == WS_CAPTION)
+            platform::frame_changed(hwnd);
         return TRUE;
     case WM_GETTEXT: {
         auto* buffer = reinterpret_cast<char*>(lp);
@@ -60,11 +63,17 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if ((wp & 0xFFF0) == SC_CLOSE)
             SendMessageA(hwnd, WM_CLOSE, 0, 0);
         return 0;
-    case WM_PAINT:
-        ValidateRect(hwnd, nullptr);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
         return 0;
+    }
     case WM_ERASEBKGND:
-        return w->cls->background ? 1 : 0;
+        return platform::erase_background(reinterpret_cast<HDC>(wp), w->cls->background);
+    case WM_NCPAINT:
+        platform::draw_frame(hwnd);
+        return 0;
     case WM_SETICON: {
         HICON& slot = wp == ICON_BIG ? w->icon_big : w->icon_small;
         HICON old = slot;
@@ -83,6 +92,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEACTIVATE:
         return 1; // MA_ACTIVATE
     case WM_NCACTIVATE:
+        platform::frame_changed(hwnd); // the caption shows whether the window is active
         return TRUE;
     case WM_NCHITTEST:
         return hit_test(*w, lp);

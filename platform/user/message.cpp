@@ -1,6 +1,7 @@
 // The thread's message queue: posted messages, input, WM_QUIT, WM_PAINT and WM_TIMER,
 // retrieved in Windows' order. A thread with nothing to do blocks in the one wait.
 #include "message_queue.h"
+#include "paint.h"
 #include "window.h"
 
 #include "platform/desktop/desktop.h"
@@ -286,8 +287,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
     LRESULT r = platform::call_window(*w, msg->message, msg->wParam, msg->lParam);
     // A window that does not validate on WM_PAINT would be asked again forever.
     if (msg->message == WM_PAINT)
-        if (Window* again = find_window(msg->hwnd); again && again->needs_paint)
-            ValidateRect(msg->hwnd, nullptr);
+        platform::finish_paint(msg->hwnd);
     return r;
 }
 

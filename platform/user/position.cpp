@@ -1,6 +1,7 @@
 // Showing, moving and stacking windows. Every change goes through SetWindowPos, which
 // sends WM_WINDOWPOSCHANGING with the real WINDOWPOS record and honours what the handler
 // changed in it: Windows sends it for ShowWindow too.
+#include "paint.h"
 #include "window.h"
 
 #include <algorithm>
@@ -54,6 +55,7 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
     }
 
     RECT old = w->rect;
+    bool was_shown = (w->style & WS_VISIBLE) != 0;
     if (!(wp.flags & SWP_NOMOVE))
         OffsetRect(&w->rect, wp.x - w->rect.left, wp.y - w->rect.top);
     if (!(wp.flags & SWP_NOSIZE)) {
@@ -71,6 +73,13 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insert_after, int x, int y, int cx, int
     } else if (!EqualRect(&old, &w->rect) && !(wp.flags & SWP_NOREDRAW)) {
         InvalidateRect(hwnd, nullptr, TRUE);
     }
+    // A child that leaves a place shows its parent there again.
+    bool moved = !EqualRect(&old, &w->rect);
+    if (w->parent && was_shown && (wp.flags & SWP_HIDEWINDOW || moved) &&
+        !(wp.flags & SWP_NOREDRAW) && find_window(w->parent))
+        InvalidateRect(w->parent, &old, TRUE);
+    if ((wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || (moved && !(wp.flags & SWP_NOSIZE)))
+        platform::frame_changed(hwnd);
     if (!(wp.flags & SWP_NOACTIVATE) && (w->style & WS_VISIBLE) && !(w->style & WS_CHILD))
         platform::activate_window(hwnd);
 

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include "surface.h"
+
 #include "platform/desktop/desktop.h"
+#include "platform/gdi/region.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,15 +37,18 @@ struct Window {
     HFONT font = nullptr;
     HICON icon_big = nullptr;
     HICON icon_small = nullptr;
-    RECT update{}; // pending update area (bounding rectangle)
-    bool needs_paint = false;
-    bool erase_pending = false;
+    gdi::Region update;         // what waits for WM_PAINT, client coordinates
+    bool needs_paint = false;   // an update region or a frame to draw
+    bool erase_pending = false; // WM_ERASEBKGND is due with the next BeginPaint
+    bool frame_pending = false; // WM_NCPAINT is due with the next BeginPaint
     bool destroying = false;
     DWORD thread_id = 0;
     uint64_t z = 0;         // the desktop's order: z stamp of a top-level window, sibling position
                             // of a child
     uint32_t changes = 0;   // WindowChange bits since the last flush
     bool announced = false; // the display driver has heard of this top-level window
+    // Top-level windows, from their first drawing; shared with the device contexts open on it.
+    std::shared_ptr<Surface> surface;
 };
 
 // What changed of a window, for the flush to tell the desktop and the display driver.
@@ -53,6 +59,7 @@ enum WindowChange : uint32_t {
     kChangeIcon = 8,
     kChangeState = 16,  // style, id, owner: the desktop's record only
     kChangeRecord = 32, // nothing changed, the desktop lost the record (a rebuilt table)
+    kChangePixels = 64, // drawn on the surface, or its first paint is done
 };
 
 // Lookup of a live window of this process; null for anything else.

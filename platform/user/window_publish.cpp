@@ -8,6 +8,7 @@
 #include "platform/kernel/wait.h"
 
 #include <algorithm>
+#include <optional>
 #include <pthread.h>
 #include <unistd.h>
 #include <utility>
@@ -127,8 +128,14 @@ bool tell_driver(DisplayDriver& driver, Window& w, uint32_t changes) {
                                             w.cls ? w.cls->name : "", w.text});
         changes = kChangePlace | (w.icon_big || w.icon_small ? uint32_t{kChangeIcon} : 0u);
     }
-    if (changes & (kChangePlace | kChangeState))
-        driver.window_placed(w.handle, place_of(w), nullptr);
+    if (changes & (kChangePlace | kChangeState)) {
+        std::optional<WindowSurface> surface;
+        if (w.surface)
+            surface = WindowSurface{w.surface->size, w.surface->pixels, w.surface->dirty};
+        driver.window_placed(w.handle, place_of(w), surface ? &*surface : nullptr);
+    }
+    if (changes & (kChangePlace | kChangePixels))
+        present_surface(w, driver);
     if (changes & kChangeTitle)
         driver.window_title_set(w.handle, w.text);
     if (changes & kChangeIcon)

@@ -175,6 +175,7 @@ void erase_window(HWND hwnd) {
     if (Window* parent = find_window(w->parent))
         unlink(parent->children);
     unlink(t.top_level);
+    drop_surface(*w);
     window_released(hwnd);
     t.windows.erase(hwnd);
 }

@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
         wc.lpszClassName = argv[1];
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         RegisterClassA(&wc);
     }
     DWORD style = WS_POPUP | WS_CAPTION | (hidden ? 0 : WS_VISIBLE);
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
                                  20, top, reinterpret_cast<HMENU>(117), nullptr, nullptr);
     if (!top || !child)
         return 3;
+    UpdateWindow(top); // drawn before it says it is ready: its picture is there
     std::printf("ready 0x%08lx 0x%08lx\n", hex(top), hex(child));
     std::fflush(stdout);
     MSG m;

@@ -3,6 +3,7 @@
 #include "dialog.h"
 #include "dialog_template.h"
 #include "message_queue.h"
+#include "paint.h"
 #include "window.h"
 
 #include <unordered_map>
@@ -238,8 +239,14 @@ LRESULT WINAPI DefDlgProcA(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     }
     platform::DialogInfo* info = dialog_info(dlg);
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_ERASEBKGND: {
+        // As Windows' dialogs: the brush the dialog answers WM_CTLCOLORDLG with, else the
+        // button face.
+        auto brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(dlg, WM_CTLCOLORDLG, wp, reinterpret_cast<LPARAM>(dlg)));
+        return platform::erase_background(reinterpret_cast<HDC>(wp),
+                                          brush ? brush : GetSysColorBrush(COLOR_3DFACE));
+    }
     case WM_SHOWWINDOW:
         if (!wp && info && GetFocus() && IsChild(dlg, GetFocus()))
             info->saved_focus = GetFocus();

@@ -14,6 +14,8 @@ struct Png {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;
     uint32_t at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return 0xFF000000; // no pixel
         const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
         return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
     }
@@ -48,12 +50,10 @@ TEST_F(DesktopTest, ShotPicturesTheScreenAndSingleWindows) {
     EXPECT_EQ(screen->height, 768);
     EXPECT_EQ(screen->at(10, 10), 0x008080u);  // the desktop
     EXPECT_EQ(screen->at(10, 767), 0xC0C0C0u); // the taskbar
-    // The shown window's client area, erased with its class brush (COLOR_WINDOW).
-    RECT client;
-    GetClientRect(back.top, &client);
-    POINT in{client.right - 5, client.bottom - 5};
-    ClientToScreen(back.top, &in);
-    EXPECT_EQ(screen->at(in.x, in.y), 0xFFFFFFu);
+    // The peer's window stands at (100,100)-(400,300); its client area is erased with its
+    // class brush (COLOR_WINDOW) and its caption is drawn above it.
+    EXPECT_EQ(screen->at(390, 290), 0xFFFFFFu);
+    EXPECT_NE(screen->at(200, 110), 0xFFFFFFu);
 
     ASSERT_EQ(deskctl({"shot", file, hex_handle(back.top)}).code, 0);
     auto window = read_png(file);

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/desktop.h"
 #include "platform/shell/tray_table.h"
+#include "platform/user/window.h"
 
 #include <algorithm>
 
@@ -123,20 +124,22 @@ Picture compose_screen() {
 }
 
 std::optional<Picture> window_picture(HWND hwnd) {
-    HWND top = hwnd;
-    for (int depth = 0; depth < 64; ++depth) {
-        auto w = platform::desktop_window(top);
-        if (!w)
+    // A child's rectangle is in its parent's client area: up to the top-level window, whose
+    // surface starts at its own corner.
+    auto w = platform::desktop_window(hwnd);
+    if (!w)
+        return std::nullopt;
+    RECT part = w->rect;
+    for (int depth = 0; w->parent && depth < 64; ++depth) {
+        if (!(w = platform::desktop_window(w->parent)))
             return std::nullopt;
-        if (!w->parent)
-            break;
-        top = w->parent;
+        RECT in = platform::frame_insets(w->style, w->ex_style);
+        OffsetRect(&part, in.left + (w->parent ? w->rect.left : 0),
+                   in.top + (w->parent ? w->rect.top : 0));
     }
-    auto surface = platform::read_picture(platform::surface_name(top));
-    RECT part, frame;
-    if (!surface || top == hwnd || !GetWindowRect(hwnd, &part) || !GetWindowRect(top, &frame))
+    auto surface = platform::read_picture(platform::surface_name(w->handle));
+    if (!surface || w->handle == hwnd)
         return surface;
-    OffsetRect(&part, -frame.left, -frame.top);
     Picture p;
     p.size = {std::max(part.right - part.left, LONG{0}), std::max(part.bottom - part.top, LONG{0})};
     p.pixels.assign(static_cast<size_t>(p.size.cx) * p.size.cy, 0);

@@ -1,6 +1,7 @@
 // Choosing the display driver of the process, its place in the wait, and the way up.
 #include "display.h"
 #include "display_events.h"
+#include "x11_display.h"
 
 #include "platform/kernel/trace.h"
 
@@ -15,8 +16,10 @@ DisplayDriver& headless_display();
 namespace {
 
 DisplayDriver* chosen = nullptr;
+std::unique_ptr<x11::X11Display> x11_display;
 DisplayDriver* replacement = nullptr;
 DisplayEvents* events = nullptr;
+TrayEvents* tray_handler = nullptr;
 int wait_source = 0;
 
 DisplayDriver& current() {
@@ -38,22 +41,38 @@ void watch_connection(DisplayDriver& driver) {
 } // namespace
 
 bool open_display(std::string& error) {
-    chosen = &headless_display();
-    watch_connection(*chosen);
     const char* value = std::getenv(kDisplayVariable);
     std::string_view name = value ? value : "";
-    // This build has no X11 driver: without a choice every process runs headless, whatever
-    // $DISPLAY says, and a choice of X11 is refused rather than quietly ignored.
-    if (name.empty() || name == "headless") {
-        trace(TraceChannel::drivers, "display driver %s", chosen->name());
-        return true;
+    bool ok = true;
+    bool wants_x11 = name.empty() || name == "x11";
+    bool keep = x11_display && wants_x11; // one connection a process
+    if (!keep) {
+        chosen = &headless_display();
+        watch_connection(*chosen);
+        x11_display.reset();
     }
-    if (name == "x11")
-        error = "RADIODECK_DISPLAY=x11: this build has no X11 display driver (use headless)";
-    else
+    if (wants_x11 && !keep) {
+        // Without a choice X11 is used when $DISPLAY names a server that answers; a choice
+        // of X11 without one is refused rather than quietly run headless.
+        const char* host = std::getenv("DISPLAY");
+        std::string why;
+        if (host && *host)
+            x11_display = x11::X11Display::open(nullptr, why);
+        else
+            why = "DISPLAY is not set";
+        if (!x11_display && name == "x11") {
+            error = "RADIODECK_DISPLAY=x11: " + why;
+            ok = false;
+        }
+    } else if (!wants_x11 && name != "headless") {
         error = std::string("RADIODECK_DISPLAY=") + std::string(name) +
                 ": unknown display (headless or x11)";
-    return false;
+        ok = false;
+    }
+    chosen = x11_display ? static_cast<DisplayDriver*>(x11_display.get()) : &headless_display();
+    watch_connection(*chosen);
+    trace(TraceChannel::drivers, "display driver %s", chosen->name());
+    return ok;
 }
 
 bool open_display(const char* program) {
@@ -83,6 +102,15 @@ DisplayEvents& display_events() {
 
 void set_display_events(DisplayEvents* handler) {
     events = handler;
+}
+
+TrayEvents& tray_events() {
+    static TrayEvents dropping;
+    return tray_handler ? *tray_handler : dropping;
+}
+
+void set_tray_events(TrayEvents* handler) {
+    tray_handler = handler;
 }
 
 } // namespace platform

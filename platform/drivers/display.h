@@ -47,6 +47,13 @@ struct WindowPlace {
     bool topmost = false;
 };
 
+// A window's icon as a panel or title bar shows it: 32-bit ARGB pixels (straight alpha), rows
+// top to bottom; empty when the window has none.
+struct IconPicture {
+    SIZE size{};
+    std::span<const uint32_t> argb; // size.cx * size.cy
+};
+
 // A tray icon with its picture, as a panel shows it: 32-bit ARGB pixels (straight alpha),
 // rows top to bottom.
 struct TrayPicture {
@@ -75,7 +82,7 @@ public:
     // Position, size, visibility, z-order or the topmost band changed.
     virtual void window_placed(HWND hwnd, const WindowPlace& place, const WindowSurface* surface) {}
     virtual void window_title_set(HWND hwnd, const std::string& title) {}
-    virtual void window_icon_set(HWND hwnd, HICON big, HICON small) {}
+    virtual void window_icon_set(HWND hwnd, const IconPicture& big, const IconPicture& small) {}
     // Pixels were drawn: show `surface.dirty` of the window's surface.
     virtual void surface_presented(HWND hwnd, const WindowSurface& surface) {}
     // The end of one flush: send what the calls before it queued.
@@ -88,6 +95,11 @@ public:
     virtual void cursor_moved(POINT screen) {}
     virtual void focus_set(HWND hwnd) {}        // keyboard focus went to a window (or null)
     virtual void window_activated(HWND hwnd) {} // the active top-level window (or null)
+    // The user began to drag a top-level window by its caption (or what stands for it) with
+    // the left button down at `screen`. True when the display moves the window itself (the
+    // window manager's own move, reported back as configure); false leaves the move to the
+    // platform's loop.
+    virtual bool window_move_begun(HWND hwnd, POINT screen) { return false; }
 
     // Tray icons, with their pictures.
     virtual void tray_icon_added(const TrayPicture& icon) {}

@@ -10,6 +10,8 @@
 
 #include <windef.h>
 
+#include <cstdint>
+
 namespace platform {
 
 class DisplayEvents {
@@ -34,5 +36,23 @@ public:
 // Where the driver sends its reports: the handler in place, or one that drops everything.
 DisplayEvents& display_events();
 void set_display_events(DisplayEvents* events);
+
+// Where a panel shows a tray icon: nowhere (no tray runs), in an XEmbed system tray, or as a
+// StatusNotifierItem.
+enum class TrayDock : uint8_t { none = 0, xembed = 1, sni = 2 };
+
+// What happens to tray icons on the display: the user's clicks, and the icon finding a place
+// on a panel or losing it. The shell puts its handler in place with the first icon.
+class TrayEvents {
+public:
+    virtual ~TrayEvents() = default;
+    // The user acted on the icon: `mouse` is the mouse message (WM_LBUTTONDOWN ...) that the
+    // shell passes to the owner's callback message, with the pointer at `screen`.
+    virtual void tray_input(HWND owner, UINT id, UINT mouse, POINT screen) {}
+    virtual void tray_docked(HWND owner, UINT id, TrayDock where) {}
+};
+
+TrayEvents& tray_events();
+void set_tray_events(TrayEvents* events);
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "window_class.h"
 
 #include "platform/drivers/display.h"
+#include "platform/gdi/objects.h"
 #include "platform/kernel/wait.h"
 
 #include <algorithm>
@@ -117,6 +118,15 @@ WindowPlace place_of(const Window& w) {
     return p;
 }
 
+// An icon's pixels as a panel shows them; the icon's colour image is BGRA in memory, which is
+// 0xAARRGGBB as 32-bit values.
+IconPicture picture_of(HICON icon, std::shared_ptr<gdi::Icon>& keep) {
+    keep = gdi::find_icon(icon);
+    if (!keep)
+        return {};
+    return IconPicture{SIZE{keep->width, keep->height}, keep->color};
+}
+
 // Tells the driver what changed of a top-level window; children are part of their
 // top-level window's surface and concern no driver. False when there was nothing to say.
 bool tell_driver(DisplayDriver& driver, Window& w, uint32_t changes) {
@@ -138,8 +148,11 @@ bool tell_driver(DisplayDriver& driver, Window& w, uint32_t changes) {
         present_surface(w, driver);
     if (changes & kChangeTitle)
         driver.window_title_set(w.handle, w.text);
-    if (changes & kChangeIcon)
-        driver.window_icon_set(w.handle, w.icon_big, w.icon_small);
+    if (changes & kChangeIcon) {
+        std::shared_ptr<gdi::Icon> big, small;
+        driver.window_icon_set(w.handle, picture_of(w.icon_big, big),
+                               picture_of(w.icon_small, small));
+    }
     return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace testing_support {
 
 bool TestRealClock::may_sleep(platform::Millis ms) {
@@ -29,6 +31,9 @@ bool TestRealClock::may_sleep(platform::Millis ms) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // A developer's own X server is no place for the tests' windows: the tests that need a
+    // server start their own and say so.
+    setenv("RADIODECK_DISPLAY", "headless", 0);
     platform::set_clock(std::make_unique<testing_support::TestRealClock>());
     platform::set_idle_hook(testing_support::fail_unanswered_ui);
     return RUN_ALL_TESTS();

@@ -118,8 +118,18 @@ TEST_F(Display, TheEnvironmentChoosesTheDriverAndABadChoiceIsRefused) {
     EXPECT_STREQ(platform::display_driver().name(), "headless");
     EXPECT_EQ(open_with("headless"), "");
     EXPECT_EQ(open_with(""), "");
-    EXPECT_EQ(open_with("x11"),
-              "RADIODECK_DISPLAY=x11: this build has no X11 display driver (use headless)");
+    // Unset, X11 is used only when $DISPLAY answers; chosen, a server that does not answer
+    // is an error.
+    const char* host = std::getenv("DISPLAY");
+    std::string had = host ? host : "";
+    setenv("DISPLAY", ":65000", 1);
+    EXPECT_EQ(open_with(nullptr), "");
+    EXPECT_STREQ(platform::display_driver().name(), "headless");
+    EXPECT_EQ(open_with("x11"), "RADIODECK_DISPLAY=x11: cannot open X display :65000");
+    unsetenv("DISPLAY");
+    EXPECT_EQ(open_with("x11"), "RADIODECK_DISPLAY=x11: DISPLAY is not set");
+    if (!had.empty())
+        setenv("DISPLAY", had.c_str(), 1);
     EXPECT_EQ(open_with("Headless"),
               "RADIODECK_DISPLAY=Headless: unknown display (headless or x11)");
     // A refused choice still leaves a working display behind.

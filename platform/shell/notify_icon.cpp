@@ -129,6 +129,10 @@ BOOL fail(DWORD error) {
 
 } // namespace
 
+namespace platform {
+void install_tray_events();
+} // namespace platform
+
 BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
     if (!lpData || (lpData->cbSize != kFirstFormSize32 && lpData->cbSize < NOTIFYICONDATAA_V1_SIZE))
         return fail(ERROR_INVALID_PARAMETER);
@@ -138,6 +142,8 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
         return fail(ERROR_INVALID_WINDOW_HANDLE);
     if (!platform::desktop_available())
         return fail(ERROR_TIMEOUT);
+    static const bool listening = (platform::install_tray_events(), true);
+    (void)listening;
     const NOTIFYICONDATAA data = *lpData;
     uint32_t owner = handle_value(data.hWnd);
     DWORD error = ERROR_INVALID_PARAMETER;
@@ -166,7 +172,7 @@ BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData) {
                 error = ERROR_NOT_ENOUGH_MEMORY;
                 return false;
             }
-            all.push_back(TrayEntry{owner, data.uID, 0, 0, 0, {}});
+            all.push_back(TrayEntry{owner, data.uID, 0, 0, 0, {}, 0});
             apply(all.back(), data);
             changed = all.back();
             error = ERROR_SUCCESS;

@@ -51,6 +51,8 @@ std::vector<TrayIcon> tray_icons() {
         icon.picture = (e.flags & NIF_ICON) ? e.picture : 0;
         icon.tip = (e.flags & NIF_TIP) ? e.tip : std::string();
         icon.place = tray_place(out.size());
+        static constexpr const char* kDocked[] = {"none", "xembed", "sni"};
+        icon.docked = kDocked[e.shown <= 2 ? e.shown : 0];
         out.push_back(std::move(icon));
     }
     return out;

@@ -16,7 +16,8 @@ struct TrayIcon {
     UINT callback_message = 0; // 0 without NIF_MESSAGE: the icon reports nothing
     UINT picture = 0;          // resource id of the icon, 0 when unknown or none
     std::string tip;
-    POINT place{}; // the icon's centre on the screen
+    POINT place{};      // the icon's centre on the screen
+    const char* docked; // where a panel shows it: "none", "xembed" or "sni"
 };
 
 // The live icons, in the order they were added. Icons whose owner window is gone (its

@@ -42,6 +42,7 @@ std::optional<std::vector<TrayEntry>> parse_tray(std::string_view bytes) {
         e.flags = r.flags;
         e.callback_message = r.callback_message;
         e.picture = r.picture;
+        e.shown = r.shown <= 2 ? r.shown : 0;
         e.tip.assign(r.tip, strnlen(r.tip, kTipBytes - 1));
         out.push_back(std::move(e));
     }
@@ -60,6 +61,7 @@ std::string serialize_tray(const std::vector<TrayEntry>& entries) {
         r.flags = e.flags;
         r.callback_message = e.callback_message;
         r.picture = e.picture;
+        r.shown = e.shown;
         std::memcpy(r.tip, e.tip.data(), std::min(e.tip.size(), kTipBytes - 1));
         out.append(reinterpret_cast<const char*>(&r), sizeof r);
     }

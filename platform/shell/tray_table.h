@@ -33,8 +33,8 @@ struct Record {
     uint32_t flags;            // NIF_MESSAGE | NIF_ICON | NIF_TIP: the fields ever given
     uint32_t callback_message; // uCallbackMessage
     uint32_t picture;          // resource id of the icon, 0 when unknown
-    uint32_t reserved;         // zero
-    char tip[kTipBytes];       // NUL-terminated
+    uint32_t shown;      // where a panel shows it: 0 nowhere, 1 XEmbed tray, 2 StatusNotifierItem
+    char tip[kTipBytes]; // NUL-terminated
 };
 static_assert(sizeof(Record) == 88);
 
@@ -49,7 +49,8 @@ struct TrayEntry {
     uint32_t flags = 0;
     uint32_t callback_message = 0;
     uint32_t picture = 0;
-    std::string tip; // at most 63 characters
+    std::string tip;    // at most 63 characters
+    uint32_t shown = 0; // where a panel shows it (a TrayDock value), set by the owner
 };
 
 // The table's bytes and back; no value for bytes that are not a whole, valid table.

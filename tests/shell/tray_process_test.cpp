@@ -40,9 +40,10 @@ TEST_F(TrayProcessTest, TrayListsTheIconsOfOtherProcesses) {
     ASSERT_TRUE(peer.owner);
     Outcome tray = deskctl({"tray"});
     EXPECT_EQ(tray.code, 0) << tray.err;
-    EXPECT_EQ(tray.out, hex_handle(peer.owner) +
-                            " 128 picture=32512 \"Wireless Switch - ON \\n   Wireless LAN \\n   "
-                            "\\\"Blue\\\\tooth\\\"\"\n");
+    EXPECT_EQ(tray.out,
+              hex_handle(peer.owner) +
+                  " 128 picture=32512 docked=none \"Wireless Switch - ON \\n   Wireless LAN \\n   "
+                  "\\\"Blue\\\\tooth\\\"\"\n");
 
     // A process that dies without deleting its icon takes the icon with it.
     peer.process.kill_now();

@@ -51,10 +51,11 @@ wait blocks until WINDOW exists (the default), is visible, is hidden or is gone;
 timeout (default 10 seconds) may have a fraction.
 
 tray prints one line per tray icon, in the order they were added:
-  OWNER ID picture=N "TOOLTIP"
-  e.g. 0x00010004 128 picture=148 "Wireless Switch - ON \n   Wireless LAN"
+  OWNER ID picture=N docked=WHERE "TOOLTIP"
+  e.g. 0x00010004 128 picture=148 docked=xembed "Wireless Switch - ON \n   Wireless LAN"
 OWNER is the owner window's handle, ID the icon's id, N the resource id of its icon (0 when
-unknown). A line feed in quoted text is written \n. tray click, dblclick and rclick act on
+unknown), WHERE the panel that shows it: xembed (a system tray), sni (a status notifier
+host) or none (headless, or no panel runs). A line feed in quoted text is written \n. tray click, dblclick and rclick act on
 the first icon of OWNER (a WINDOW), else the first icon, as the user's single left click,
 double click and right click: the owner gets its callback message with wParam = ID and
 lParam = WM_LBUTTONDOWN, WM_LBUTTONUP (click); WM_LBUTTONDOWN, WM_LBUTTONUP,

@@ -65,10 +65,10 @@ int run_tray(const Args& args) {
         return fail(kExitUsage, "tray: unknown argument " + args[0]);
     }
     for (const platform::TrayIcon& icon : platform::tray_icons()) {
-        char head[64];
-        std::snprintf(head, sizeof head, "0x%08lx %u picture=%u ",
+        char head[96];
+        std::snprintf(head, sizeof head, "0x%08lx %u picture=%u docked=%s ",
                       static_cast<unsigned long>(reinterpret_cast<uintptr_t>(icon.owner)), icon.id,
-                      icon.picture);
+                      icon.picture, icon.docked);
         std::cout << head << quoted_lines(icon.tip) << "\n";
     }
     return kExitOk;

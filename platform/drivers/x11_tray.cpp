@@ -186,6 +186,11 @@ void XEmbedTray::dock(Icon& icon) {
     long info[2] = {0, kXEmbedMapped};
     XChangeProperty(dpy_, icon.xid, display_.atom(XEMBED_INFO), display_.atom(XEMBED_INFO), 32,
                     PropModeReplace, reinterpret_cast<unsigned char*>(info), 2);
+    // Trays size their sockets from these (GTK's from the minimum, others from the base).
+    XSizeHints size{};
+    size.flags = PMinSize | PBaseSize;
+    size.min_width = size.min_height = size.base_width = size.base_height = kFirstSide;
+    XSetWMNormalHints(dpy_, icon.xid, &size);
     XClassHint cls{const_cast<char*>("radiodeck"), const_cast<char*>("radiodeck")};
     XSetClassHint(dpy_, icon.xid, &cls);
     XStoreName(dpy_, icon.xid, "radiodeck");

@@ -33,21 +33,10 @@ LRESULT CALLBACK record_proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return DefWindowProcA(h, m, w, l);
 }
 
-class X11Windows : public testing_support::MachineFixture {
+class X11Windows : public testing_support::X11Test {
 protected:
-    static void SetUpTestSuite() { server_ = std::make_unique<Xvfb>(); }
-    static void TearDownTestSuite() {
-        setenv("RADIODECK_DISPLAY", "headless", 1);
-        platform::open_display("test");
-        server_.reset();
-    }
     void SetUp() override {
-        MachineFixture::SetUp();
-        ASSERT_TRUE(server_->probe());
-        setenv("DISPLAY", server_->name().c_str(), 1);
-        setenv("RADIODECK_DISPLAY", "x11", 1);
-        ASSERT_TRUE(platform::open_display("test"));
-        ASSERT_STREQ(platform::display_driver().name(), "x11");
+        X11Test::SetUp();
         WNDCLASSA wc{};
         wc.lpfnWndProc = record_proc;
         wc.lpszClassName = "Shown";
@@ -77,11 +66,7 @@ protected:
         XGetWindowAttributes(server_->probe(), w, &a);
         return a.map_state == IsViewable;
     }
-
-    static std::unique_ptr<Xvfb> server_;
 };
-
-std::unique_ptr<Xvfb> X11Windows::server_;
 
 bool same(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

@@ -180,6 +180,27 @@ unsigned long Xvfb::pixel(::Window w, int x, int y) const {
     return value;
 }
 
+std::unique_ptr<Xvfb> X11Test::server_;
+
+void X11Test::SetUpTestSuite() {
+    server_ = std::make_unique<Xvfb>();
+}
+
+void X11Test::TearDownTestSuite() {
+    setenv("RADIODECK_DISPLAY", "headless", 1);
+    platform::open_display("test");
+    server_.reset();
+}
+
+void X11Test::SetUp() {
+    MachineFixture::SetUp();
+    ASSERT_TRUE(server_->probe());
+    setenv("DISPLAY", server_->name().c_str(), 1);
+    setenv("RADIODECK_DISPLAY", "x11", 1);
+    ASSERT_TRUE(platform::open_display("test"));
+    ASSERT_STREQ(platform::display_driver().name(), "x11");
+}
+
 XClient::XClient(const Xvfb& server, std::vector<std::string> argv)
     : pid_(start(argv, server.name(), -1)) {}
 

@@ -2,11 +2,14 @@
 // client of it that looks at what the program shows, as another program on the desktop would.
 #pragma once
 
+#include "tests/support/machine_fixture.h"
+
 #include <X11/Xlib.h>
 
 #include <sys/types.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +47,16 @@ private:
     pid_t pid_ = -1;
     std::string name_;
     ::Display* probe_ = nullptr;
+};
+
+// A machine fixture whose process shows its windows on the suite's own Xvfb.
+class X11Test : public MachineFixture {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+
+    static std::unique_ptr<Xvfb> server_;
 };
 
 // Starts a program beside the test with DISPLAY set; kills it when the object goes.

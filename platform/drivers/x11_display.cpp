@@ -107,11 +107,16 @@ X11Display::X11Display(::Display* dpy)
     // hints) and of a tray manager arriving (the MANAGER message).
     XSelectInput(dpy_, root_, StructureNotifyMask | PropertyChangeMask);
     tray_ = std::make_unique<XEmbedTray>(*this);
+    // Icons wait for the session bus's answer before they go to an XEmbed tray: where a
+    // status notifier host runs, they belong there alone.
+    tray_->set_enabled(false);
+    sni_ = std::make_unique<StatusNotifier>([this](bool taken) { tray_->set_enabled(!taken); });
     trace(TraceChannel::drivers, "x11: %s, %dx%d at %d dpi%s", where, DisplayWidth(dpy_, screen_),
           DisplayHeight(dpy_, screen_), dpi_, shm_ ? ", shared images" : "");
 }
 
 X11Display::~X11Display() {
+    sni_.reset();
     tray_.reset();
     for (auto& [hwnd, w] : windows_)
         release_image(w);
@@ -145,16 +150,20 @@ void X11Display::flush() {
     XFlush(dpy_);
 }
 
+// Both keep every icon; which of them shows it is the status notifier's decision.
 void X11Display::tray_icon_added(const TrayPicture& icon) {
     tray_->add(icon);
+    sni_->add(icon);
 }
 
 void X11Display::tray_icon_changed(const TrayPicture& icon) {
     tray_->change(icon);
+    sni_->change(icon);
 }
 
 void X11Display::tray_icon_removed(HWND owner, UINT id) {
     tray_->remove(owner, id);
+    sni_->remove(owner, id);
 }
 
 bool X11Display::wm_supports(Atom hint) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "display.h"
+#include "x11_sni.h"
 #include "x11_tray.h"
 
 #include <X11/Xlib.h>
@@ -105,6 +106,7 @@ public:
     ::Display* display() const { return dpy_; }
     Atom atom(AtomName name) const { return atoms_[name]; }
     ::Window x_window(HWND hwnd) const;
+    int bus_fd() const { return sni_->bus_fd(); }
 
 private:
     explicit X11Display(::Display* dpy);
@@ -138,6 +140,7 @@ private:
     std::map<::Window, HWND> by_xid_;
     HWND focused_ = nullptr; // the top-level window holding the server's focus
     std::unique_ptr<XEmbedTray> tray_;
+    std::unique_ptr<StatusNotifier> sni_;
 };
 
 // The screen's pixels per inch: Xft.dpi from the resource database when it is set, else the

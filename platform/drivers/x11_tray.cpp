@@ -90,8 +90,10 @@ void XEmbedTray::add(const TrayPicture& picture) {
     icon.id = picture.id;
     icons_.push_back(std::move(icon));
     change(picture);
-    if (icons_.size() == 1 && !manager_)
-        find_manager(); // the first icon looks for a tray; later ones hear of it
+    if (!enabled_)
+        return;
+    if (!manager_)
+        find_manager(); // no tray known: perhaps one came without a word to this process
     else
         dock(icons_.back());
 }
@@ -120,8 +122,11 @@ void XEmbedTray::set_enabled(bool on) {
     if (on == enabled_)
         return;
     enabled_ = on;
-    for (Icon& icon : icons_)
-        on ? dock(icon) : undock(icon, true);
+    if (on && !manager_ && !icons_.empty())
+        find_manager(); // docks every icon when it finds a tray
+    else
+        for (Icon& icon : icons_)
+            on ? dock(icon) : undock(icon, true);
 }
 
 void XEmbedTray::find_manager() {
@@ -299,7 +304,7 @@ void XEmbedTray::on_button(Icon& icon, const XButtonEvent& e) {
 bool XEmbedTray::handle(const XEvent& e) {
     if (e.type == ClientMessage && e.xclient.window == root_ &&
         e.xclient.message_type == display_.atom(MANAGER)) {
-        if (static_cast<Atom>(e.xclient.data.l[1]) == selection_ && !icons_.empty())
+        if (static_cast<Atom>(e.xclient.data.l[1]) == selection_ && !icons_.empty() && enabled_)
             find_manager();
         return true;
     }
@@ -307,7 +312,8 @@ bool XEmbedTray::handle(const XEvent& e) {
         manager_ = 0;
         for (Icon& icon : icons_)
             undock(icon, false);
-        find_manager(); // a successor may already hold the selection
+        if (enabled_)
+            find_manager(); // a successor may already hold the selection
         return true;
     }
     Icon* icon = find(e.xany.window);

@@ -4,6 +4,7 @@
 #include "xvfb.h"
 
 #include "platform/drivers/display.h"
+#include "platform/drivers/x11_display.h"
 #include "platform/kernel/wait.h"
 
 #include <X11/Xatom.h>
@@ -21,6 +22,17 @@ namespace testing_support {
 
 namespace {
 
+// Reads one line that a starting server writes to a pipe once it serves.
+std::string first_line(int fd) {
+    std::string line;
+    pollfd p{fd, POLLIN, 0};
+    char c;
+    while (poll(&p, 1, 10000) > 0 && read(fd, &c, 1) == 1 && c != '\n')
+        line += c;
+    close(fd);
+    return line;
+}
+
 // Runs the messages posted so far, as the message loop would.
 void run_messages() {
     MSG m;
@@ -28,9 +40,12 @@ void run_messages() {
         DispatchMessageA(&m);
 }
 
-pid_t start(const std::vector<std::string>& argv, const std::string& display, int keep_fd) {
+pid_t start(const std::vector<std::string>& argv, const std::string& display, int keep_fd,
+            int out_fd = -1) {
     pid_t pid = fork();
     if (pid == 0) {
+        if (out_fd >= 0)
+            dup2(out_fd, 1);
         if (!display.empty())
             setenv("DISPLAY", display.c_str(), 1);
         std::vector<char*> args;
@@ -68,12 +83,7 @@ Xvfb::Xvfb(int dpi) {
                  "", fds[1]);
     close(fds[1]);
     // Xvfb writes its display number once it accepts clients.
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
+    std::string number = first_line(fds[0]);
     if (number.empty()) {
         ADD_FAILURE() << "Xvfb did not start";
         return;
@@ -104,10 +114,12 @@ bool Xvfb::pump_until(const std::function<bool()>& done, int limit_ms) {
         platform::DisplayDriver& driver = platform::display_driver();
         driver.flush();
         XSync(probe_, False);
-        // The driver's events, or what Xlib already holds of them.
-        pollfd p{driver.connection(), POLLIN, 0};
-        if (driver.prepare().ready || poll(&p, 1, static_cast<int>(std::min(left, 100L))) > 0)
-            driver.dispatch(p.revents);
+        // Blocks until the server or the bus has something, then lets the wait dispatch it.
+        auto& x11 = static_cast<platform::x11::X11Display&>(driver);
+        pollfd p[2] = {{driver.connection(), POLLIN, 0}, {x11.bus_fd(), POLLIN, 0}};
+        if (!driver.prepare().ready)
+            poll(p, x11.bus_fd() >= 0 ? 2 : 1, static_cast<int>(std::min(left, 100L)));
+        platform::wait_events(platform::clock().now() + 1);
     }
 }
 
@@ -180,6 +192,51 @@ unsigned long Xvfb::pixel(::Window w, int x, int y) const {
     return value;
 }
 
+PrivateBus::PrivateBus() {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return;
+    pid_ = start({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                  "--print-address=" + std::to_string(fds[1])},
+                 "", fds[1]);
+    close(fds[1]);
+    address_ = first_line(fds[0]);
+    EXPECT_FALSE(address_.empty()) << "dbus-daemon did not start";
+}
+
+PrivateBus::~PrivateBus() {
+    stop_process(pid_);
+}
+
+std::pair<int, std::string> run_pumping(Xvfb& server, const std::vector<std::string>& argv) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {-1, ""};
+    pid_t pid = start(argv, server.name(), -1, fds[1]);
+    close(fds[1]);
+    int status = -1;
+    std::string out;
+    bool ended = server.pump_until([&] {
+        char buffer[4096];
+        pollfd p{fds[0], POLLIN, 0};
+        while (poll(&p, 1, 0) > 0) {
+            ssize_t n = read(fds[0], buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            out.append(buffer, static_cast<size_t>(n));
+        }
+        return waitpid(pid, &status, WNOHANG) == pid;
+    });
+    char buffer[4096];
+    ssize_t n;
+    while (ended && (n = read(fds[0], buffer, sizeof buffer)) > 0)
+        out.append(buffer, static_cast<size_t>(n));
+    close(fds[0]);
+    if (!ended)
+        stop_process(pid);
+    return {ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
 std::unique_ptr<Xvfb> X11Test::server_;
 
 void X11Test::SetUpTestSuite() {
@@ -196,6 +253,13 @@ void X11Test::SetUp() {
     MachineFixture::SetUp();
     ASSERT_TRUE(server_->probe());
     setenv("DISPLAY", server_->name().c_str(), 1);
+    // A fresh connection for each test, on the session bus the test chose (none by default).
+    setenv("RADIODECK_DISPLAY", "headless", 1);
+    platform::open_display("test");
+    if (bus_address().empty())
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else
+        setenv("DBUS_SESSION_BUS_ADDRESS", bus_address().c_str(), 1);
     setenv("RADIODECK_DISPLAY", "x11", 1);
     ASSERT_TRUE(platform::open_display("test"));
     ASSERT_STREQ(platform::display_driver().name(), "x11");

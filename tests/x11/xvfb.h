@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -55,9 +56,28 @@ protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
+    // The session bus the process's display connects to; empty for none.
+    virtual std::string bus_address() const { return {}; }
 
     static std::unique_ptr<Xvfb> server_;
 };
+
+// A private session bus (dbus-daemon) for the test, at an address of its own.
+class PrivateBus {
+public:
+    PrivateBus();
+    ~PrivateBus();
+    const std::string& address() const { return address_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string address_;
+};
+
+// Runs a program to its end while the process's wait keeps running, so the program may call
+// back into this process (a bus client calling a method of ours). Its exit code and output;
+// code -1 when it did not end within the limit.
+std::pair<int, std::string> run_pumping(Xvfb& server, const std::vector<std::string>& argv);
 
 // Starts a program beside the test with DISPLAY set; kills it when the object goes.
 class XClient {

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -30,7 +32,12 @@ public:
         return registered_;
     }
     int tooltips() const { return tooltips_; }
-    bool ready() const { return ready_; }
+    // Waits until the watcher owns its name (or failed to); whether it does.
+    bool wait_ready() {
+        std::unique_lock lock(mutex_);
+        started_.wait_for(lock, std::chrono::seconds(10), [this] { return done_starting_; });
+        return ready_;
+    }
 
 private:
     static int on_register(sd_bus_message* m, void* data, sd_bus_error*) {
@@ -70,16 +77,26 @@ private:
             sd_bus_request_name(bus, "org.kde.StatusNotifierWatcher", 0) < 0) {
             ADD_FAILURE() << "the watcher could not start";
             sd_bus_unref(bus);
+            started(false);
             return;
         }
-        ready_ = true;
+        started(true);
         while (!stop_)
             if (sd_bus_process(bus, nullptr) == 0)
                 sd_bus_wait(bus, 20000); // bounded, so the test can end the thread
         sd_bus_flush_close_unref(bus);
     }
 
-    std::atomic<bool> stop_{false}, ready_{false};
+    void started(bool ok) {
+        std::lock_guard lock(mutex_);
+        ready_ = ok;
+        done_starting_ = true;
+        started_.notify_all();
+    }
+
+    std::atomic<bool> stop_{false};
+    bool ready_ = false, done_starting_ = false;
+    std::condition_variable started_;
     std::atomic<int> tooltips_{0};
     std::mutex mutex_;
     std::vector<std::string> registered_;
@@ -118,12 +135,8 @@ protected:
         watcher_.reset();
         X11Test::TearDown();
     }
-    bool wait_ready() {
-        // The watcher's thread owns its name before the item looks for it.
-        for (int i = 0; i < 500 && !watcher_->ready(); ++i)
-            std::this_thread::yield();
-        return watcher_->ready();
-    }
+    // The watcher's thread owns its name before the item looks for it.
+    bool wait_ready() { return watcher_->wait_ready(); }
     std::string docked() const {
         auto icon = platform::find_tray_icon(owner_);
         return icon ? icon->docked : "gone";

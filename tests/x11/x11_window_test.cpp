@@ -208,14 +208,17 @@ TEST_F(X11Windows, OnlyTheDirtyPartOfASurfaceIsSent) {
     std::optional<::Window> x;
     ASSERT_TRUE(
         server_->pump_until([&] { return (x = server_->find_window("Picture")) && viewable(*x); }));
-    std::vector<uint32_t> pixels(40 * 30, 0x00336699);
-    platform::WindowSurface surface{{40, 30}, pixels, {0, 0, 40, 30}};
-    driver().surface_presented(hwnd, surface);
+    // Drawn through the platform: the flush presents what changed of the window's surface.
+    auto fill = [&](RECT area, COLORREF color) {
+        HDC dc = GetDC(hwnd);
+        HBRUSH brush = CreateSolidBrush(color);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+        ReleaseDC(hwnd, dc);
+    };
+    fill({0, 0, 40, 30}, RGB(0x33, 0x66, 0x99));
     ASSERT_TRUE(server_->pump_until([&] { return server_->pixel(*x, 39, 29) == 0x336699; }));
-    // The whole picture changes, but only a corner is said to be new.
-    std::fill(pixels.begin(), pixels.end(), 0x00FF0000);
-    surface.dirty = RECT{0, 0, 5, 5};
-    driver().surface_presented(hwnd, surface);
+    fill({0, 0, 5, 5}, RGB(0xFF, 0, 0));
     ASSERT_TRUE(server_->pump_until([&] { return server_->pixel(*x, 4, 4) == 0xFF0000; }));
     EXPECT_EQ(server_->pixel(*x, 5, 5), 0x336699u);
     DestroyWindow(hwnd);
